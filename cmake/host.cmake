@@ -1,0 +1,10 @@
+# Linux build: unit tests against the fake platform.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+file(GLOB_RECURSE TEST_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
+add_executable(varnel_tests ${TEST_SOURCES})
+target_include_directories(varnel_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(varnel_tests PRIVATE varnel_core GTest::gtest GTest::gtest_main)
+gtest_discover_tests(varnel_tests DISCOVERY_TIMEOUT 60)

@@ -1,0 +1,35 @@
+// The clock window: its control table, the labels written at start-up, the
+// clock digits, placement and moving, and the routing of its events.
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace varnel {
+
+struct Program;
+
+inline constexpr int kMainWindowWidth = 229;
+inline constexpr int kMainWindowHeight = 152;
+inline constexpr Color kMainWindowBackground = 0x8000;
+
+WindowSpec mainWindowSpec();
+
+// Start-up labels: shutdown time, date, weekday and the weekday-dependent hints.
+void fillStartupLabels(Program& program);
+// The hour, minute and second digits, two characters each.
+void refreshClockDigits(Program& program, const LocalTime& time);
+void placeMainWindow(Program& program);
+// Vertical: step -1 moves 10 pixels down, any other 10 up. Horizontal: +1
+// moves 10 pixels right, any other 10 left.
+void moveMainWindow(Program& program, bool vertical, int step);
+
+class MainWindowEvents : public EventSink {
+public:
+    explicit MainWindowEvents(Program& program) : program_(program) {}
+    void onEvent(const Event& event) override;
+
+private:
+    Program& program_;
+};
+
+}  // namespace varnel

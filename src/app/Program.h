@@ -1,0 +1,60 @@
+// The program-wide state: the platform, the settings file, the program-wide
+// variables under their given names and the windows. Handlers take it by
+// reference; tests build a fresh one per test.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "app/MainWindow.h"
+#include "config_ui/ConfigWizard.h"
+#include "platform/Platform.h"
+#include "schedule/CountdownWindow.h"
+#include "settings/SettingsFile.h"
+
+namespace varnel {
+
+struct Program {
+    explicit Program(Platform& p) : platform(p), settings(p) {}
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    Platform& platform;
+    SettingsFile settings;
+
+    // Schedule.
+    std::array<std::int32_t, 2> shutdownTime{0, 0};  // [hour, minute]
+    bool fiveMinuteWarning = false;
+    bool countdownRunning = false;
+    std::int32_t countdownSeconds = 0;
+    bool countdownPromptShown = false;
+    std::int32_t secondsToShutdown = 0;
+    std::int32_t reminderShownCount = 0;
+    int postponeField = 0;  // 0 none, 1 hour box, 2 minute box of the countdown window
+    int lastTickSecond = -1;  // second of day handled by the last clock tick
+
+    // Hotkeys.
+    std::int32_t configHotkeyId = 0;
+    std::int32_t toggleHotkeyId = 0;
+    std::int32_t exitHotkeyId = 0;
+    std::int32_t shutdownHotkeyId = 0;
+    std::int32_t confirmTicks = 0;
+    std::string hotkeySummary;
+
+    // Configuration wizard.
+    std::int16_t wizardStartPage = 0;
+    std::int16_t timeSpinTarget = 0;
+    std::string previousHotkeyText;
+
+    // Windows: 0 while closed.
+    WindowId mainWindow = 0;
+    WindowId countdownWindow = 0;
+    WindowId configWizard = 0;
+
+    MainWindowEvents mainWindowEvents{*this};
+    CountdownWindowEvents countdownWindowEvents{*this};
+    ConfigWizardEvents configWizardEvents{*this};
+};
+
+}  // namespace varnel

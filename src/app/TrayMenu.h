@@ -1,0 +1,17 @@
+// The tray icon, the popup menu "我的菜单" and the visibility of the main window.
+#pragma once
+
+namespace varnel {
+
+struct Program;
+
+void showMainWindow(Program& program);
+void hideMainWindow(Program& program);
+void toggleMainWindow(Program& program);
+
+void addTrayIcon(Program& program);      // when option "显示托盘图标" is on
+void removeTrayIcon(Program& program);
+void onTrayNotify(Program& program, int kind);
+void popupMainMenu(Program& program);
+
+}  // namespace varnel

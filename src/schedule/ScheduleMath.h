@@ -1,0 +1,21 @@
+// Time arithmetic of the daily schedule: pure functions, testable at any clock.
+#pragma once
+
+#include <cstdint>
+
+namespace varnel {
+
+struct ScheduleDecision {
+    bool requestShutdown = false;
+    bool announce = false;                 // the announcement step is reached
+    std::int32_t secondsToShutdown = 0;    // meaningful when not requesting
+};
+
+// One tick of the schedule branch at clock h:m:s with shutdown time (hour, minute).
+ScheduleDecision scheduleAt(std::int32_t hour, std::int32_t minute, int h, int m, int s);
+
+// Milliseconds from `millisecond` of the current second to just past the next
+// second boundary, where the next clock tick should fire.
+int msUntilNextTick(int millisecond);
+
+}  // namespace varnel

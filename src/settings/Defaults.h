@@ -1,0 +1,12 @@
+#pragma once
+
+namespace varnel {
+
+struct Program;
+
+// Writes the default of every user setting, in key-table order.
+void restoreDefaults(Program& program);
+// The "恢复默认置" labels: confirm, restore and restart.
+void confirmRestoreDefaults(Program& program);
+
+}  // namespace varnel

@@ -1,0 +1,34 @@
+// The settings file "关机时间.ini" beside the executable: GBK bytes on disk,
+// UTF-8 in the program. Every access reads or writes the file afresh.
+#pragma once
+
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace varnel {
+
+class SettingsFile {
+public:
+    explicit SettingsFile(Platform& platform) : platform_(platform) {}
+
+    std::string path() const;  // computed at every access
+    bool exists() const;
+
+    // The stored value, or `fallback` when the file, section or key is missing.
+    std::string readSetting(const std::string& section, const std::string& key,
+                            const std::string& fallback = "") const;
+    void writeSetting(const std::string& section, const std::string& key,
+                      const std::string& value) const;
+
+    // An on/off option: on exactly when its key "是" holds "真".
+    bool readOption(const std::string& section) const;
+    void writeOption(const std::string& section, bool on) const;
+    // readSetting read as a number (empty or non-numeric gives 0).
+    int readInt(const std::string& section, const std::string& key) const;
+
+private:
+    Platform& platform_;
+};
+
+}  // namespace varnel
