@@ -1,0 +1,44 @@
+# Windows build: the Win32 layer, varnel.exe and (when present) the end-to-end tests.
+enable_language(RC)
+
+# Wine loader matching this build's word size, for the end-to-end tests.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(VARNEL_WINE_DEFAULT /usr/lib/wine/wine64)
+  set(VARNEL_WINEARCH_DEFAULT win64)
+else()
+  set(VARNEL_WINE_DEFAULT /usr/lib/wine/wine)
+  set(VARNEL_WINEARCH_DEFAULT win32)
+endif()
+set(VARNEL_WINE ${VARNEL_WINE_DEFAULT} CACHE FILEPATH "Wine loader that runs this build's programs")
+set(VARNEL_WINEARCH ${VARNEL_WINEARCH_DEFAULT} CACHE STRING "WINEARCH of prefixes for this build")
+
+set(WIN32_DIR ${CMAKE_SOURCE_DIR}/src/platform/win32)
+file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS ${WIN32_DIR}/*.cpp)
+list(REMOVE_ITEM WIN32_SOURCES ${WIN32_DIR}/main.cpp)
+
+# Everything but the entry point, so the end-to-end tool programs can link it too.
+add_library(varnel_win32 STATIC ${WIN32_SOURCES})
+target_link_libraries(varnel_win32 PUBLIC varnel_core
+  user32 gdi32 shell32 advapi32 comctl32 ole32 uuid)
+target_compile_definitions(varnel_win32 PUBLIC UNICODE _UNICODE NOMINMAX)
+
+# wWinMain entry, GUI subsystem, no DLLs beyond the system's.
+add_executable(varnel WIN32 ${WIN32_DIR}/main.cpp ${CMAKE_SOURCE_DIR}/assets/varnel.rc)
+set_target_properties(varnel PROPERTIES OUTPUT_NAME varnel)
+target_link_libraries(varnel PRIVATE varnel_win32)
+target_link_options(varnel PRIVATE -mwindows -municode -static -static-libgcc -static-libstdc++
+  $<$<CONFIG:Release,MinSizeRel>:-s>)
+# windres finds the icon and the manifest beside the resource script.
+set_source_files_properties(${CMAKE_SOURCE_DIR}/assets/varnel.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/assets/varnel.ico;${CMAKE_SOURCE_DIR}/assets/varnel.manifest")
+target_include_directories(varnel PRIVATE ${CMAKE_SOURCE_DIR}/assets)
+
+# The program reads its icon file from its own directory at start.
+add_custom_command(TARGET varnel POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different
+    ${CMAKE_SOURCE_DIR}/assets/varnel.ico $<TARGET_FILE_DIR:varnel>/图标.ico
+  VERBATIM)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
+  add_subdirectory(tests/e2e)
+endif()
