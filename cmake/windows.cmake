@@ -28,10 +28,9 @@ set_target_properties(varnel PROPERTIES OUTPUT_NAME varnel)
 target_link_libraries(varnel PRIVATE varnel_win32)
 target_link_options(varnel PRIVATE -mwindows -municode -static -static-libgcc -static-libstdc++
   $<$<CONFIG:Release,MinSizeRel>:-s>)
-# windres finds the icon and the manifest beside the resource script.
+# windres finds the icon and the manifest beside the resource script; rebuild when they change.
 set_source_files_properties(${CMAKE_SOURCE_DIR}/assets/varnel.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/assets/varnel.ico;${CMAKE_SOURCE_DIR}/assets/varnel.manifest")
-target_include_directories(varnel PRIVATE ${CMAKE_SOURCE_DIR}/assets)
 
 # The program reads its icon file from its own directory at start.
 add_custom_command(TARGET varnel POST_BUILD
