@@ -1,0 +1,47 @@
+#include "app/WindowEffects.h"
+
+#include "app/MainWindow.h"
+#include "app/Program.h"
+#include "settings/SettingsKeys.h"
+
+namespace varnel {
+
+namespace {
+
+constexpr const char* kSnapshotFile = "\\窗口.bmp";
+
+// The literal user32 values.
+constexpr int kGwlExStyle = -20;
+constexpr long kWsExTransparent = 0x20;  // clicks fall through
+constexpr long kWsExLayered = 0x80000;
+constexpr Color kNoColorKey = 0;
+constexpr int kAlpha = 100;  // of 255
+constexpr unsigned kLwaAlpha = 2;
+constexpr const char* kDesktopClass = "ProgMan";
+constexpr unsigned kGwChild = 5;
+
+}  // namespace
+
+void setWindowShape(Program& program) {
+    Platform& platform = program.platform;
+    const std::string bitmap = platform.exeDirectory() + kSnapshotFile;
+    // A failed snapshot leaves the previous bitmap to shape the window.
+    platform.snapshotWindow(program.mainWindow, bitmap);
+    platform.setWindowShape(program.mainWindow, bitmap, kMainWindowBackground);
+}
+
+void applyWindowEffects(Program& program) {
+    Platform& platform = program.platform;
+    long style = platform.getWindowLongA(program.mainWindow, kGwlExStyle);
+    style |= kWsExTransparent;
+    style |= kWsExLayered;
+    platform.setWindowLongA(program.mainWindow, kGwlExStyle, style);
+    platform.setLayeredWindowAttributes(program.mainWindow, kNoColorKey, kAlpha, kLwaAlpha);
+    if (program.settings.readOption(keys::kEmbedInDesktop)) {
+        // Null handles are passed on: without the desktop window nothing moves.
+        const NativeHandle desktop = platform.findWindowA(kDesktopClass);
+        platform.setParent(program.mainWindow, platform.getWindow(desktop, kGwChild));
+    }
+}
+
+}  // namespace varnel
