@@ -1,7 +1,9 @@
 // The configuration window "Varnel 程序配置": pages, navigation, openers.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <string>
 
 #include "platform/Platform.h"
 
@@ -20,6 +22,11 @@ class ConfigWizardEvents : public EventSink {
 public:
     explicit ConfigWizardEvents(Program& program) : program_(program) {}
     void onEvent(const Event& event) override;
+
+    // What each hotkey list ([group][modifier, function key]) showed after its
+    // last accepted change: the text to go back to when a list is changed
+    // with its drop-down closed.
+    std::array<std::array<std::string, 2>, 4> hotkeyListTexts;
 
 private:
     Program& program_;
