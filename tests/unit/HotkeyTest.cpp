@@ -1,0 +1,410 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/MainWindow.h"
+#include "app/Program.h"
+#include "hotkeys/Hotkeys.h"
+#include "settings/SettingsKeys.h"
+#include "support/FakePlatform.h"
+
+namespace varnel {
+namespace {
+
+using testing::FakePlatform;
+
+constexpr const char* kCountdownTitle = " 关机提示";
+constexpr const char* kWizardTitle = "Varnel 程序配置";
+
+class HotkeyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program.mainWindow = fake.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
+        fake.setWindowVisible(program.mainWindow, true);
+    }
+
+    void bind(const char* section, const std::string& modifier, const std::string& key) {
+        program.settings.writeSetting(section, keys::kModifierKey, modifier);
+        program.settings.writeSetting(section, keys::kFunctionKey, key);
+    }
+    // Ctrl+F10, Ctrl+F11, Ctrl+F12, Ctrl+F9.
+    void bindDefaults() {
+        bind(keys::kConfigHotkey, "0", "9");
+        bind(keys::kToggleHotkey, "0", "10");
+        bind(keys::kExitHotkey, "0", "11");
+        bind(keys::kShutdownHotkey, "0", "8");
+    }
+    std::string label(const char* name) { return fake.text(program.mainWindow, name); }
+    std::vector<std::string> registrations() {
+        std::vector<std::string> calls;
+        for (const std::string& entry : fake.log) {
+            if (entry.rfind("registerHotkey ", 0) == 0) {
+                calls.push_back(entry);
+            }
+        }
+        return calls;
+    }
+    std::vector<std::string> boxTexts() {
+        std::vector<std::string> texts;
+        for (const auto& box : fake.messageBoxes) {
+            texts.push_back(box.text);
+        }
+        return texts;
+    }
+
+    FakePlatform fake;
+    Program program{fake};
+};
+
+// ---- registration, captions and the summary ----
+
+TEST_F(HotkeyTest, DefaultsRegisterCtrlFunctionKeysInTableOrderOnLabel4) {
+    bindDefaults();
+    registerHotkeys(program);
+
+    EXPECT_EQ(registrations(),
+              (std::vector<std::string>{"registerHotkey 0 121", "registerHotkey 0 122",
+                                        "registerHotkey 0 123", "registerHotkey 0 120"}));
+    ASSERT_EQ(fake.hotkeys.size(), 4u);
+    for (const auto& hotkey : fake.hotkeys) {
+        EXPECT_EQ(hotkey.window, program.mainWindow);
+        EXPECT_EQ(hotkey.target, "标签4");
+    }
+    EXPECT_EQ(program.configHotkeyId, fake.hotkeys[0].id);
+    EXPECT_EQ(program.toggleHotkeyId, fake.hotkeys[1].id);
+    EXPECT_EQ(program.exitHotkeyId, fake.hotkeys[2].id);
+    EXPECT_EQ(program.shutdownHotkeyId, fake.hotkeys[3].id);
+    EXPECT_TRUE(fake.messageBoxes.empty());
+
+    EXPECT_EQ(label("标签7"), "配置选项'Ctrl'＋'F10'键");
+    EXPECT_EQ(label("标签6"), "显示/隐藏窗口'Ctrl'＋F11键");
+    EXPECT_EQ(label("标签5"), "退出程序'Ctrl'＋'F12'键");
+    EXPECT_EQ(label("标签9"), "热键关机'Ctrl'＋'F9'键");
+    // The hints stay as the main window created them; start-up shows them by weekday.
+    EXPECT_FALSE(fake.visible(program.mainWindow, "标签7"));
+}
+
+struct CaptionCase {
+    const char* modifierText;
+    HotkeyModifier modifier;
+    const char* config;
+    const char* toggle;
+    const char* exit;
+    const char* shutdown;
+};
+
+class HotkeyCaptionTest : public HotkeyTest, public ::testing::WithParamInterface<CaptionCase> {};
+
+// Keys 9, 10, 11, 0: numbers 10, 11 and 12 and the one-digit 1.
+TEST_P(HotkeyCaptionTest, EveryLabelHasItsOwnVariantPerModifier) {
+    const CaptionCase& c = GetParam();
+    bind(keys::kConfigHotkey, c.modifierText, "9");
+    bind(keys::kToggleHotkey, c.modifierText, "10");
+    bind(keys::kExitHotkey, c.modifierText, "11");
+    bind(keys::kShutdownHotkey, c.modifierText, "0");
+    registerHotkeys(program);
+
+    ASSERT_EQ(fake.hotkeys.size(), 4u);
+    for (const auto& hotkey : fake.hotkeys) {
+        EXPECT_EQ(hotkey.modifier, c.modifier);
+    }
+    EXPECT_EQ(fake.hotkeys[2].virtualKey, 123u);
+    EXPECT_EQ(fake.hotkeys[3].virtualKey, 112u);
+    EXPECT_EQ(label("标签7"), c.config);
+    EXPECT_EQ(label("标签6"), c.toggle);
+    EXPECT_EQ(label("标签5"), c.exit);
+    EXPECT_EQ(label("标签9"), c.shutdown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modifiers, HotkeyCaptionTest,
+    ::testing::Values(CaptionCase{"0", HotkeyModifier::Ctrl, "配置选项'Ctrl'＋'F10'键",
+                                  "显示/隐藏窗口'Ctrl'＋F11键", "退出程序'Ctrl'＋'F12'键",
+                                  "热键关机'Ctrl'＋'F1'键"},
+                      CaptionCase{"1", HotkeyModifier::Alt, "配置选项'Alt'＋'F10'键",
+                                  "显示/隐藏窗口'Alt'＋'F11'键", "退出程序'Alt'＋'F12'键",
+                                  "热键关机'Alt'＋'F1'键"},
+                      CaptionCase{"2", HotkeyModifier::Shift, "配置选项'Shift'＋'F10'键",
+                                  "显示或/藏窗口Shift＋F11键", "退出程序'Shift'＋'F12'键",
+                                  "热键关机'Shift'＋'F1'键"}));
+
+TEST_F(HotkeyTest, KeyIndexIsReadAsANumberWithoutRangeCheck) {
+    bind(keys::kConfigHotkey, "0", "20");   // past F12
+    bind(keys::kToggleHotkey, "0", "abc");  // non-numeric: F1
+    bind(keys::kExitHotkey, "0", "3.9");    // truncated: F4
+    bind(keys::kShutdownHotkey, "1", "");   // empty: F1
+    registerHotkeys(program);
+
+    EXPECT_EQ(registrations(),
+              (std::vector<std::string>{"registerHotkey 0 132", "registerHotkey 0 112",
+                                        "registerHotkey 0 115", "registerHotkey 1 112"}));
+    EXPECT_EQ(label("标签7"), "配置选项'Ctrl'＋'F21'键");
+    EXPECT_EQ(label("标签6"), "显示/隐藏窗口'Ctrl'＋F1键");
+    EXPECT_EQ(label("标签5"), "退出程序'Ctrl'＋'F4'键");
+    EXPECT_EQ(label("标签9"), "热键关机'Alt'＋'F1'键");
+}
+
+TEST_F(HotkeyTest, ModifierMustBeExactlyZeroOneOrTwo) {
+    bind(keys::kConfigHotkey, " 0", "9");
+    bind(keys::kToggleHotkey, "00", "10");
+    bind(keys::kExitHotkey, "3", "11");
+    bind(keys::kShutdownHotkey, "Ctrl", "8");
+    for (int i = 0; i < 4; ++i) {
+        fake.answerNextMessageBox(kIdOk);
+    }
+    registerHotkeys(program);
+
+    EXPECT_TRUE(registrations().empty());
+    EXPECT_EQ(boxTexts().size(), 4u);
+    EXPECT_EQ(program.hotkeySummary, "    ①\r\n   ②②\r\n  ③  ③\r\n ④    ④");
+}
+
+TEST_F(HotkeyTest, RefusedAndUnrecognisedBindingsWarnAndShapeTheSummary) {
+    bindDefaults();
+    bind(keys::kExitHotkey, "3", "11");
+    fake.takenHotkeys.push_back({HotkeyModifier::Ctrl, 122});  // show/hide held elsewhere
+    fake.answerNextMessageBox(kIdOk);
+    fake.answerNextMessageBox(kIdOk);
+    registerHotkeys(program);
+
+    EXPECT_EQ(boxTexts(),
+              (std::vector<std::string>{"注册‘显示或隐藏窗口’热键失败，请尝试更改其它热键!",
+                                        "注册‘退出程序’热键失败，请尝试更改其它热键!"}));
+    for (const auto& box : fake.messageBoxes) {
+        EXPECT_EQ(box.style, kMbOkWarning);
+        EXPECT_EQ(box.title, "Varnel");
+    }
+    // No attempt for the unrecognised exit binding; the others go on.
+    EXPECT_EQ(registrations(),
+              (std::vector<std::string>{"registerHotkey 0 121", "registerHotkey 0 122",
+                                        "registerHotkey 0 120"}));
+    EXPECT_NE(program.configHotkeyId, 0);
+    EXPECT_EQ(program.toggleHotkeyId, 0);
+    EXPECT_EQ(program.exitHotkeyId, 0);
+    EXPECT_NE(program.shutdownHotkeyId, 0);
+    // A refused registration still sets its caption; an unrecognised one does not.
+    EXPECT_EQ(label("标签6"), "显示/隐藏窗口'Ctrl'＋F11键");
+    EXPECT_EQ(label("标签5"), "");
+    EXPECT_EQ(program.hotkeySummary,
+              "    ①配置选项'Ctrl'＋'F10'键"
+              "\r\n   ②②显示/隐藏窗口'Ctrl'＋F11键"
+              "\r\n  ③  ③"
+              "\r\n ④    ④热键关机'Ctrl'＋'F9'键");
+}
+
+TEST_F(HotkeyTest, TwoActionsWithOneBindingRefuseTheSecond) {
+    bindDefaults();
+    bind(keys::kShutdownHotkey, "0", "9");
+    fake.answerNextMessageBox(kIdOk);
+    registerHotkeys(program);
+
+    EXPECT_EQ(boxTexts(),
+              (std::vector<std::string>{"注册‘关机热键’热键失败，请尝试更改其它热键!"}));
+    EXPECT_EQ(program.shutdownHotkeyId, 0);
+    EXPECT_EQ(fake.hotkeys.size(), 3u);
+}
+
+TEST_F(HotkeyTest, MissingSettingsGiveFourWarningsAndBareMarks) {
+    for (int i = 0; i < 4; ++i) {
+        fake.answerNextMessageBox(kIdOk);
+    }
+    registerHotkeys(program);
+
+    EXPECT_EQ(boxTexts().size(), 4u);
+    EXPECT_TRUE(fake.hotkeys.empty());
+    EXPECT_EQ(program.hotkeySummary, "    ①\r\n   ②②\r\n  ③  ③\r\n ④    ④");
+}
+
+TEST_F(HotkeyTest, UnregisterReleasesAllFourIdentifiersIncludingZero) {
+    bindDefaults();
+    bind(keys::kToggleHotkey, "", "");
+    fake.answerNextMessageBox(kIdOk);
+    registerHotkeys(program);
+    fake.log.clear();
+
+    unregisterHotkeys(program);
+
+    EXPECT_EQ(fake.log,
+              (std::vector<std::string>{
+                  "unregisterHotkey " + std::to_string(program.configHotkeyId),
+                  "unregisterHotkey 0", "unregisterHotkey " + std::to_string(program.exitHotkeyId),
+                  "unregisterHotkey " + std::to_string(program.shutdownHotkeyId)}));
+    EXPECT_TRUE(fake.hotkeys.empty());
+}
+
+// ---- presses ----
+
+class HotkeyPressTest : public HotkeyTest {
+protected:
+    void SetUp() override {
+        HotkeyTest::SetUp();
+        bindDefaults();
+        registerHotkeys(program);
+    }
+};
+
+TEST_F(HotkeyPressTest, ToggleHotkeyHidesAndShowsTheMainWindow) {
+    fake.pressHotkey(program.toggleHotkeyId);
+    EXPECT_FALSE(fake.windowVisible(program.mainWindow));
+    fake.pressHotkey(program.toggleHotkeyId);
+    EXPECT_TRUE(fake.windowVisible(program.mainWindow));
+}
+
+TEST_F(HotkeyPressTest, ExitHotkeyRemovesTheTrayIconOnlyWhenItIsShownAndLeavesTheRestAlone) {
+    program.settings.writeOption(keys::kShowTrayIcon, true);
+    program.settings.writeSetting(keys::kCountdownStyle, keys::kStyle, "3");
+    fake.log.clear();
+
+    fake.pressHotkey(program.exitHotkeyId);
+
+    EXPECT_EQ(fake.log, (std::vector<std::string>{"removeTrayIcon", "exitProcess 0"}));
+    EXPECT_EQ(program.settings.readSetting(keys::kCountdownStyle, keys::kStyle), "3");
+}
+
+TEST_F(HotkeyPressTest, ExitHotkeyWithoutTrayIconOnlyEndsTheProcess) {
+    program.settings.writeOption(keys::kShowTrayIcon, false);
+    fake.log.clear();
+
+    fake.pressHotkey(program.exitHotkeyId);
+
+    EXPECT_EQ(fake.log, (std::vector<std::string>{"exitProcess 0"}));
+}
+
+TEST_F(HotkeyPressTest, ConfigHotkeyOpensTheWizardWithoutModalLoop) {
+    fake.pressHotkey(program.configHotkeyId);
+
+    ASSERT_NE(program.configWizard, 0);
+    EXPECT_EQ(fake.findWindow(kWizardTitle), program.configWizard);
+    for (const std::string& entry : fake.log) {
+        EXPECT_NE(entry, std::string("runModal ") + kWizardTitle);
+    }
+}
+
+TEST_F(HotkeyPressTest, UnknownIdentifierDoesNothing) {
+    fake.log.clear();
+    fake.fire(program.mainWindow, "标签4", EventKind::Hotkey, 999);
+    EXPECT_TRUE(fake.log.empty());
+    EXPECT_TRUE(fake.windowVisible(program.mainWindow));
+}
+
+// Equal identifiers only arise when registrations fail; they show the order.
+TEST_F(HotkeyTest, DispatchTriesExitThenToggleThenConfigThenShutdown) {
+    program.exitHotkeyId = program.toggleHotkeyId = 7;
+    onHotkey(program, 7);
+    EXPECT_TRUE(fake.exited);
+    EXPECT_TRUE(fake.windowVisible(program.mainWindow));
+
+    program.exitHotkeyId = 0;
+    program.configHotkeyId = 7;
+    onHotkey(program, 7);
+    EXPECT_FALSE(fake.windowVisible(program.mainWindow));
+    EXPECT_EQ(program.configWizard, 0);
+
+    program.toggleHotkeyId = 0;
+    program.shutdownHotkeyId = 7;
+    onHotkey(program, 7);
+    EXPECT_NE(program.configWizard, 0);
+    EXPECT_EQ(program.countdownWindow, 0);
+}
+
+// ---- the confirm rule ----
+
+// Plays the shutdown hotkey and the 时钟2 ticker on a timeline: a press
+// restarts the ticker's period, a tick comes every full second after that
+// while the ticker runs.
+class ConfirmRuleTest : public HotkeyPressTest {
+protected:
+    void press() {
+        fake.pressHotkey(program.shutdownHotkeyId);
+        sinceRestart_ = 0;
+    }
+    void wait(int ms) {
+        while (ticking()) {
+            const int toNextTick = 1000 - sinceRestart_ % 1000;
+            if (toNextTick > ms) {
+                break;
+            }
+            ms -= toNextTick;
+            sinceRestart_ += toNextTick;
+            fake.fireTimer(program.mainWindow, "时钟2");
+        }
+        sinceRestart_ += ms;
+    }
+    bool ticking() { return fake.timerPeriod(program.mainWindow, "时钟2") > 0; }
+
+private:
+    int sinceRestart_ = 0;
+};
+
+TEST_F(ConfirmRuleTest, FirstPressOpensTheCountdownWindowAndArmsTheTicker) {
+    press();
+    EXPECT_NE(program.countdownWindow, 0);
+    EXPECT_EQ(fake.findWindow(kCountdownTitle), program.countdownWindow);
+    EXPECT_EQ(fake.timerPeriod(program.mainWindow, "时钟2"), 1000);
+    EXPECT_EQ(program.confirmTicks, 0);
+    EXPECT_TRUE(fake.shutdownRequests.empty());
+}
+
+TEST_F(ConfirmRuleTest, SecondPressTwoSecondsLaterShutsDown) {
+    program.settings.writeOption(keys::kForcedShutdown, true);
+    press();
+    wait(2000);
+    fake.answerNextMessageBox(kIdOk);
+    press();
+
+    EXPECT_EQ(fake.shutdownRequests, (std::vector<bool>{true}));
+    ASSERT_EQ(fake.messageBoxes.size(), 1u);
+    EXPECT_EQ(fake.messageBoxes[0].text, "正在关机。。。");
+    EXPECT_EQ(fake.messageBoxes[0].style, kMbOk);
+    EXPECT_EQ(fake.messageBoxes[0].title, "Varnel");
+    // The program keeps running until the system ends it.
+    EXPECT_FALSE(fake.exited);
+}
+
+TEST_F(ConfirmRuleTest, PressWithinTheFirstSecondOnlyStartsOver) {
+    press();
+    wait(500);
+    press();
+    EXPECT_TRUE(fake.shutdownRequests.empty());
+    EXPECT_EQ(fake.openWindows().size(), 2u);  // the countdown window is brought up, not doubled
+
+    wait(1500);
+    fake.answerNextMessageBox(kIdOk);
+    press();
+    EXPECT_EQ(fake.shutdownRequests.size(), 1u);
+}
+
+TEST_F(ConfirmRuleTest, PressAfterThreeAndAHalfSecondsActsAsAFirstPress) {
+    press();
+    wait(3500);
+    EXPECT_FALSE(ticking());
+    EXPECT_EQ(program.confirmTicks, 0);
+
+    press();
+    EXPECT_TRUE(fake.shutdownRequests.empty());
+    EXPECT_TRUE(ticking());
+
+    wait(1500);
+    fake.answerNextMessageBox(kIdOk);
+    press();
+    EXPECT_EQ(fake.shutdownRequests.size(), 1u);
+}
+
+TEST_F(ConfirmRuleTest, ConfirmingPressKeepsTheCountAndRestartsThePeriod) {
+    press();
+    wait(1000);
+    fake.answerNextMessageBox(kIdOk);
+    press();
+    EXPECT_EQ(program.confirmTicks, 1);
+
+    // Two more ticks from the restarted period end the confirm window.
+    wait(1999);
+    EXPECT_EQ(program.confirmTicks, 2);
+    wait(1);
+    EXPECT_EQ(program.confirmTicks, 0);
+    EXPECT_FALSE(ticking());
+}
+
+}  // namespace
+}  // namespace varnel

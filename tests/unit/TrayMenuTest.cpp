@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/MainWindow.h"
+#include "app/Program.h"
+#include "app/TrayMenu.h"
+#include "settings/SettingsKeys.h"
+#include "support/FakePlatform.h"
+
+namespace varnel {
+namespace {
+
+using testing::FakePlatform;
+
+class TrayMenuTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        program.mainWindow = fake.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
+        fake.setWindowVisible(program.mainWindow, true);
+    }
+    bool mainVisible() { return fake.windowVisible(program.mainWindow); }
+    void trayNotify(int kind) { fake.fire(program.mainWindow, "", EventKind::TrayNotify, kind); }
+    bool logged(const std::string& entry) {
+        return std::find(fake.log.begin(), fake.log.end(), entry) != fake.log.end();
+    }
+
+    FakePlatform fake;
+    Program program{fake};
+};
+
+// ---- visibility ----
+
+TEST_F(TrayMenuTest, ShowAndHideAreIdempotentAndToggleFlips) {
+    showMainWindow(program);
+    EXPECT_TRUE(mainVisible());
+    hideMainWindow(program);
+    hideMainWindow(program);
+    EXPECT_FALSE(mainVisible());
+    toggleMainWindow(program);
+    EXPECT_TRUE(mainVisible());
+    toggleMainWindow(program);
+    EXPECT_FALSE(mainVisible());
+}
+
+TEST_F(TrayMenuTest, VisibilityChangesKeepPlaceAndEffects) {
+    fake.moveWindow(program.mainWindow, 785, 566);
+    fake.window(program.mainWindow).exStyle = 0x80020;
+    hideMainWindow(program);
+    showMainWindow(program);
+    EXPECT_EQ(fake.windowRect(program.mainWindow), (Rect{785, 566, 229, 152}));
+    EXPECT_EQ(fake.window(program.mainWindow).exStyle, 0x80020);
+}
+
+// ---- the tray icon ----
+
+TEST_F(TrayMenuTest, IconFromTheFileBesideTheExeWhenTheOptionIsOn) {
+    program.settings.writeOption(keys::kShowTrayIcon, true);
+    addTrayIcon(program);
+    EXPECT_TRUE(fake.trayIconShown);
+    EXPECT_EQ(fake.trayIconPath, "C:\\Program Files\\Varnel\\图标.ico");
+    EXPECT_EQ(fake.trayTooltip, "Varnel程序");
+}
+
+TEST_F(TrayMenuTest, NoIconUnlessTheOptionHoldsExactlyTrue) {
+    addTrayIcon(program);  // no settings file
+    program.settings.writeSetting(keys::kShowTrayIcon, keys::kOptionKey, "是");
+    addTrayIcon(program);
+    EXPECT_FALSE(logged("addTrayIcon"));
+}
+
+TEST_F(TrayMenuTest, RemoveTakesTheIconAway) {
+    program.settings.writeOption(keys::kShowTrayIcon, true);
+    addTrayIcon(program);
+    removeTrayIcon(program);
+    EXPECT_FALSE(fake.trayIconShown);
+}
+
+TEST_F(TrayMenuTest, LeftClickTogglesOncePerClick) {
+    trayNotify(kTrayLeftClick);
+    EXPECT_FALSE(mainVisible());
+    trayNotify(kTrayLeftClick);
+    EXPECT_TRUE(mainVisible());
+    EXPECT_TRUE(fake.menus.empty());
+}
+
+TEST_F(TrayMenuTest, RightClickPopsTheMenuWithoutToggling) {
+    trayNotify(kTrayRightClick);
+    EXPECT_EQ(fake.menus.size(), 1u);
+    EXPECT_TRUE(mainVisible());
+}
+
+TEST_F(TrayMenuTest, AnyOtherKindToggles) {
+    trayNotify(2);
+    EXPECT_FALSE(mainVisible());
+    EXPECT_TRUE(fake.menus.empty());
+}
+
+// ---- the menu "我的菜单" ----
+
+std::vector<std::string> texts(const std::vector<MenuItem>& items) {
+    std::vector<std::string> result;
+    for (const MenuItem& item : items) {
+        result.push_back(item.text);
+    }
+    return result;
+}
+
+TEST_F(TrayMenuTest, MenuItemsInDisplayOrderWithTheSettingsSubmenu) {
+    popupMainMenu(program);
+    ASSERT_EQ(fake.menus.size(), 1u);
+    const std::vector<MenuItem>& menu = fake.menus[0];
+
+    EXPECT_EQ(texts(menu),
+              (std::vector<std::string>{"显示窗口", "隐藏窗口", "", "功能设置", "倒计时关机窗口",
+                                        "", "帮助", "关于", "退出"}));
+    EXPECT_EQ(texts(menu[3].submenu),
+              (std::vector<std::string>{"设置关机时间", "设置全局热键", "调整窗口位置"}));
+
+    // Every command item is distinct and non-zero; headers and separators have none.
+    std::vector<int> commands;
+    for (const MenuItem& item : menu) {
+        for (const MenuItem& sub : item.submenu) {
+            commands.push_back(sub.command);
+        }
+        if (item.text.empty() || !item.submenu.empty()) {
+            EXPECT_EQ(item.command, 0) << item.text;
+        } else {
+            commands.push_back(item.command);
+        }
+    }
+    EXPECT_EQ(commands.size(), 10u);
+    std::sort(commands.begin(), commands.end());
+    EXPECT_EQ(std::adjacent_find(commands.begin(), commands.end()), commands.end());
+    EXPECT_GT(commands.front(), 0);
+}
+
+class MenuChoiceTest : public TrayMenuTest {
+protected:
+    // Picks the item with this text the way the user does: the menu pops up,
+    // the platform returns that item's command.
+    void choose(const std::string& text) {
+        fake.onPopupMenu = [this, text] {
+            fake.menuChoice = commandOf(fake.menus.back(), text);
+            ASSERT_NE(fake.menuChoice, 0) << "no menu item " << text;
+        };
+        popupMainMenu(program);
+    }
+    static int commandOf(const std::vector<MenuItem>& items, const std::string& text) {
+        for (const MenuItem& item : items) {
+            if (item.text == text) {
+                return item.command;
+            }
+            if (const int sub = commandOf(item.submenu, text)) {
+                return sub;
+            }
+        }
+        return 0;
+    }
+    // Opens the menu item that runs the wizard and reports the page it was asked for.
+    int wizardPageOf(const std::string& text) {
+        int page = -1;
+        fake.onModal = [&](WindowId window) {
+            EXPECT_EQ(fake.window(window).spec.title, "Varnel 程序配置");
+            EXPECT_EQ(window, program.configWizard);
+            page = program.wizardStartPage;
+        };
+        choose(text);
+        EXPECT_EQ(program.configWizard, 0);  // closed when the handler returns
+        return page;
+    }
+};
+
+TEST_F(MenuChoiceTest, ShowAndHideWindow) {
+    choose("隐藏窗口");
+    EXPECT_FALSE(mainVisible());
+    choose("隐藏窗口");
+    EXPECT_FALSE(mainVisible());
+    choose("显示窗口");
+    EXPECT_TRUE(mainVisible());
+    choose("显示窗口");
+    EXPECT_TRUE(mainVisible());
+}
+
+TEST_F(MenuChoiceTest, SettingsItemsOpenTheWizardModallyOnTheirPage) {
+    EXPECT_EQ(wizardPageOf("设置关机时间"), 1);
+    EXPECT_EQ(wizardPageOf("设置全局热键"), 3);
+    EXPECT_EQ(wizardPageOf("调整窗口位置"), 4);
+}
+
+TEST_F(MenuChoiceTest, CountdownItemOpensTheCountdownWindowModally) {
+    bool opened = false;
+    fake.onModal = [&](WindowId window) {
+        EXPECT_EQ(window, program.countdownWindow);
+        opened = true;
+    };
+    choose("倒计时关机窗口");
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(logged("runModal  关机提示"));
+}
+
+TEST_F(MenuChoiceTest, HelpShowsTheHotkeyReference) {
+    fake.answerNextMessageBox(kIdOk);
+    choose("帮助");
+    ASSERT_EQ(fake.messageBoxes.size(), 1u);
+    EXPECT_EQ(fake.messageBoxes[0].title, "帮助");
+}
+
+TEST_F(MenuChoiceTest, AboutShowsTheAboutBox) {
+    fake.answerNextMessageBox(kIdOk);
+    choose("关于");
+    ASSERT_EQ(fake.messageBoxes.size(), 1u);
+    EXPECT_EQ(fake.messageBoxes[0].title, "关于");
+    EXPECT_EQ(fake.messageBoxes[0].style, kMbOkInformation);
+}
+
+TEST_F(MenuChoiceTest, ExitEndsTheProgramEvenWithoutTrayIcon) {
+    program.settings.writeOption(keys::kShowTrayIcon, false);
+    choose("退出");
+    EXPECT_TRUE(logged("removeTrayIcon"));
+    EXPECT_TRUE(fake.exited);
+    EXPECT_EQ(fake.exitCode, 0);
+}
+
+TEST_F(MenuChoiceTest, DismissedMenuDoesNothing) {
+    hideMainWindow(program);
+    fake.log.clear();
+    popupMainMenu(program);
+    EXPECT_TRUE(fake.log.empty());
+    EXPECT_FALSE(mainVisible());
+}
+
+}  // namespace
+}  // namespace varnel
