@@ -2,6 +2,9 @@
 // the routing of its events (postpone and countdown handlers live in Postpone).
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "platform/Platform.h"
 
 namespace varnel {
@@ -22,6 +25,13 @@ void openCountdownWindow(Program& program, bool modal);
 void applyCountdownWindowMode(Program& program, int code);
 void refreshCountdownDisplay(Program& program);
 void closeCountdownWindow(Program& program);
+
+// The current date and time as the window shows it, e.g. "2026年12月7日 22:55:03".
+std::string dateTimeText(const LocalTime& time);
+// Everything after the day character "日"; the whole text when there is none.
+std::string timeOfDayPart(std::string_view dateTime);
+// The tip of 标签6 for the stored shutdown hotkey; empty keeps the design text.
+std::string hotkeyTip(const std::string& modifier, int functionKeyIndex);
 
 class CountdownWindowEvents : public EventSink {
 public:

@@ -6,12 +6,14 @@
 namespace varnel {
 
 struct ScheduleDecision {
-    bool requestShutdown = false;
-    bool announce = false;                 // the announcement step is reached
-    std::int32_t secondsToShutdown = 0;    // meaningful when not requesting
+    bool requestShutdown = false;        // the clock is in the shutdown minute
+    bool announce = false;               // the announcement step is reached
+    std::int32_t secondsToShutdown = 0;  // the new value of secondsToShutdown
 };
 
-// One tick of the schedule branch at clock h:m:s with shutdown time (hour, minute).
+// One tick of the schedule branch at clock h:m:s with shutdown time (hour,
+// minute). Minutes of the day count hour 0 as hour 24; a shutdown time outside
+// 0:00..23:59 is used as it is.
 ScheduleDecision scheduleAt(std::int32_t hour, std::int32_t minute, int h, int m, int s);
 
 // Milliseconds from `millisecond` of the current second to just past the next

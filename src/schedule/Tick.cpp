@@ -1,0 +1,81 @@
+#include "schedule/Tick.h"
+
+#include <limits>
+
+#include "app/MainWindow.h"
+#include "app/Program.h"
+#include "schedule/CountdownWindow.h"
+#include "schedule/ScheduleMath.h"
+#include "schedule/Shutdown.h"
+
+namespace varnel {
+
+namespace {
+
+constexpr const char* kClockTimer = "时钟1";
+constexpr int kPromptSeconds = 300;
+constexpr int kAnnouncementPauseMs = 300;
+
+void runCountdown(Program& program) {
+    // Saturates: a countdown started with a huge negative length must not wrap.
+    if (program.countdownSeconds > std::numeric_limits<std::int32_t>::min()) {
+        --program.countdownSeconds;
+    }
+    if (program.countdownSeconds == kPromptSeconds && !program.countdownPromptShown) {
+        program.countdownPromptShown = true;
+        openCountdownWindow(program, true);  // ticks go on nested inside
+    }
+    // The user may have stopped the countdown in the window opened above; its
+    // count then reads 0, which must not shut the computer down.
+    if (program.countdownRunning && program.countdownSeconds < 1) {
+        requestShutdown(program);
+    }
+}
+
+void announce(Program& program) {
+    if (program.reminderShownCount >= 1) {
+        return;
+    }
+    program.platform.processPendingEvents();
+    program.platform.pause(kAnnouncementPauseMs);
+    ++program.reminderShownCount;
+    openCountdownWindow(program, false);
+}
+
+void runSchedule(Program& program, const LocalTime& time) {
+    const ScheduleDecision decision = scheduleAt(program.shutdownTime[0], program.shutdownTime[1],
+                                                 time.hour, time.minute, time.second);
+    if (decision.requestShutdown) {
+        requestShutdown(program);
+    }
+    program.secondsToShutdown = decision.secondsToShutdown;
+    if (decision.announce) {
+        announce(program);
+    }
+}
+
+}  // namespace
+
+void onClockTick(Program& program) {
+    const LocalTime time = program.platform.now();
+    const int secondOfDay = time.hour * 3600 + time.minute * 60 + time.second;
+    if (secondOfDay != program.lastTickSecond) {  // else the timer fired early
+        program.lastTickSecond = secondOfDay;
+        if (program.countdownRunning) {
+            runCountdown(program);
+        } else if (program.fiveMinuteWarning) {
+            // With the option off there is no daily shutdown at all: settings
+            // files that turned it off must not start shutting computers down.
+            runSchedule(program, time);
+        }
+        // A modal window opened above ran later ticks, which showed newer digits.
+        if (program.lastTickSecond == secondOfDay) {
+            refreshClockDigits(program, time);
+        }
+    }
+    // Re-armed from a fresh reading: the tick may have waited in a modal window.
+    const int millisecond = program.platform.now().millisecond;
+    program.platform.setTimer(program.mainWindow, kClockTimer, msUntilNextTick(millisecond));
+}
+
+}  // namespace varnel
