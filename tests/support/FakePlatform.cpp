@@ -193,7 +193,8 @@ bool FakePlatform::setFileAttributes(const std::string& path, std::uint32_t attr
 
 std::optional<std::string> FakePlatform::readFile(const std::string& path) {
     auto it = files.find(path);
-    if (it == files.end() || (it->second.attributes & kAttrDirectory)) {
+    if (it == files.end() || (it->second.attributes & kAttrDirectory) ||
+        unreadableFiles.count(path) != 0) {
         return std::nullopt;
     }
     return it->second.bytes;

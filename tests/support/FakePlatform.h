@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,8 @@ public:
     std::map<std::string, FakeFile> files;  // path -> content
     std::map<std::string, std::string> registry;  // "key\\value" -> data
     bool writesFail = false;  // every file write fails (a full disk)
+    // Files that exist but cannot be read (another program holds them locked).
+    std::set<std::string> unreadableFiles;
     // Combinations (modifier, vk) already held by another program.
     std::vector<std::pair<HotkeyModifier, unsigned>> takenHotkeys;
     std::map<std::string, NativeHandle> topLevelByClass;  // for findWindowA

@@ -1,0 +1,74 @@
+#include "settings/SettingsFile.h"
+
+#include "common/Number.h"
+#include "settings/IniText.h"
+#include "settings/SettingsKeys.h"
+
+namespace varnel {
+
+namespace {
+
+// Text between the program and a file of the given encoding. A file saved as
+// UTF-8 with a byte-order mark stays UTF-8.
+std::string toFile(Platform& platform, ini::Encoding encoding, const std::string& utf8) {
+    return encoding == ini::Encoding::Gbk ? platform.gbkFromUtf8(utf8) : utf8;
+}
+
+std::string fromFile(Platform& platform, ini::Encoding encoding, const std::string& bytes) {
+    return encoding == ini::Encoding::Gbk ? platform.utf8FromGbk(bytes) : bytes;
+}
+
+}  // namespace
+
+std::string SettingsFile::path() const {
+    return platform_.exeDirectory() + keys::kFileName;
+}
+
+bool SettingsFile::exists() const {
+    return platform_.fileExists(path());
+}
+
+std::string SettingsFile::readSetting(const std::string& section, const std::string& key,
+                                      const std::string& fallback) const {
+    const std::optional<std::string> text = platform_.readFile(path());
+    if (!text) {
+        return fallback;
+    }
+    const ini::Encoding encoding = ini::encodingOf(*text);
+    const std::optional<std::string> value = ini::readValue(
+        *text, toFile(platform_, encoding, section), toFile(platform_, encoding, key));
+    return value ? fromFile(platform_, encoding, *value) : fallback;
+}
+
+void SettingsFile::writeSetting(const std::string& section, const std::string& key,
+                                const std::string& value) const {
+    const std::string file = path();
+    std::optional<std::string> text = platform_.readFile(file);
+    if (!text) {
+        if (platform_.fileExists(file)) {
+            return;  // there but unreadable: writing would throw its content away
+        }
+        text.emplace();
+    }
+    const ini::Encoding encoding = ini::encodingOf(*text);
+    const std::string updated =
+        ini::writeValue(*text, toFile(platform_, encoding, section),
+                        toFile(platform_, encoding, key), toFile(platform_, encoding, value));
+    if (updated != *text) {  // an unchanged value leaves the file alone
+        platform_.writeFile(file, updated);
+    }
+}
+
+bool SettingsFile::readOption(const std::string& section) const {
+    return readSetting(section, keys::kOptionKey) == keys::kTrue;
+}
+
+void SettingsFile::writeOption(const std::string& section, bool on) const {
+    writeSetting(section, keys::kOptionKey, on ? keys::kTrue : keys::kFalse);
+}
+
+int SettingsFile::readInt(const std::string& section, const std::string& key) const {
+    return textToInt(readSetting(section, key));
+}
+
+}  // namespace varnel

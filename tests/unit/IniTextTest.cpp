@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "settings/IniText.h"
+
+namespace varnel::ini {
+namespace {
+
+using namespace std::string_literals;
+
+// GBK bytes used below. 癆 and 癮 differ only in a trail byte that is an
+// ASCII letter in either case; the trail byte of 乚 is ']'.
+const std::string kGuanJi = "\xB9\xD8\xBB\xFA";  // 关机
+const std::string kShi = "\xCA\xC7";             // 是
+const std::string kZhen = "\xD5\xE6";            // 真
+const std::string kLao = "\xB0\x41";             // 癆
+const std::string kYin = "\xB0\x61";             // 癮
+const std::string kYi = "\x81\x5D";              // 乚
+const std::string kIdeographicSpace = "\xA1\xA1";
+const std::string kBom = "\xEF\xBB\xBF";
+
+struct ReadCase {
+    const char* what;
+    std::string text;
+    std::string section;
+    std::string key;
+    std::optional<std::string> value;
+};
+
+const ReadCase kReadCases[] = {
+    {"CRLF", "[a]\r\nk=v\r\n", "a", "k", "v"},
+    {"LF", "[a]\nk=v\n", "a", "k", "v"},
+    {"lone CR", "[a]\rk=v\r", "a", "k", "v"},
+    {"CR CR LF", "[a]\r\r\nk=v\r\n", "a", "k", "v"},
+    {"no final line break", "[a]\nk=v", "a", "k", "v"},
+    {"blanks around lines, names and values", "  [a]  \r\n \t k \t=  v  \r\n", "a", "k", "v"},
+    {"blanks inside a value stay", "[a]\nk= x  y \n", "a", "k", "x  y"},
+    {"ideographic spaces are blanks", "[a]\nk=" + kIdeographicSpace + "v" + kIdeographicSpace, "a",
+     "k", "v"},
+    {"^Z is a blank", "[a]\nk=v\x1A", "a", "k", "v"},
+    {"ASCII names ignore case", "[SeC]\nKeY=v\n", "sEc", "kEy", "v"},
+    {"wanted names are trimmed", "[a]\nk=v\n", " a ", "\tk ", "v"},
+    {"GBK names", "[" + kGuanJi + "]\n" + kShi + "=" + kZhen + "\n", kGuanJi, kShi, kZhen},
+    {"GBK section names are byte-exact", "[" + kLao + "]\nk=v\n", kYin, "k", std::nullopt},
+    {"GBK key names are byte-exact", "[a]\n" + kLao + "=v\n", "a", kYin, std::nullopt},
+    {"a ']' trail byte opens no section", "[a]\n[" + kYi + "\nk=v\n", "a", "k", "v"},
+    {"a ']' trail byte inside a name", "[" + kYi + "]\nk=v\n", kYi, "k", "v"},
+    {"the section ends at the last ']'", "[a]b] ; x\nk=v\n", "a]b", "k", "v"},
+    {"text after the closing bracket", "[a] ; about a\nk=v\n", "a", "k", "v"},
+    {"blanks inside brackets belong to the name", "[ a ]\nk=v\n", "a", "k", std::nullopt},
+    {"comment lines", "; [a]\n[a]\n;k=x\n; k=y\nk=v\n", "a", "k", "v"},
+    {"keys before the first section belong to none", "k=top\n[a]\nj=1\n", "a", "k", std::nullopt},
+    {"a first line without a section", "k=top\n[a]\nk=v\n", "a", "k", "v"},
+    {"UTF-8 byte-order mark", kBom + "[a]\r\nk=v\r\n", "a", "k", "v"},
+    {"value holding '='", "[a]\nk=x=y\n", "a", "k", "x=y"},
+    {"empty value is present", "[a]\nk=\n", "a", "k", ""},
+    {"blank value is present", "[a]\nk =   \n", "a", "k", ""},
+    {"key without '=' reads missing", "[a]\nk\nk=v\n", "a", "k", std::nullopt},
+    {"double quotes are stripped", "[a]\nk=\" v \"\n", "a", "k", " v "},
+    {"single quotes are stripped", "[a]\nk='v'\n", "a", "k", "v"},
+    {"empty quotes", "[a]\nk=\"\"\n", "a", "k", ""},
+    {"a lone quote stays", "[a]\nk=\"\n", "a", "k", "\""},
+    {"unmatched quotes stay", "[a]\nk=\"v'\n", "a", "k", "\"v'"},
+    {"an inner quote stays", "[a]\nk=v\"\n", "a", "k", "v\""},
+    {"first of duplicate keys", "[a]\nk=1\nk=2\n", "a", "k", "1"},
+    {"first of duplicate sections", "[a]\nk=1\n[b]\nk=2\n[a]\nk=3\n", "a", "k", "1"},
+    {"a later duplicate section is not searched", "[a]\nx=1\n[a]\nk=3\n", "a", "k", std::nullopt},
+    {"other sections' keys", "[b]\nk=x\n[a]\nk=v\n[c]\nk=y\n", "a", "k", "v"},
+    {"missing section", "[a]\nk=v\n", "b", "k", std::nullopt},
+    {"missing key", "[a]\nk=v\n", "a", "j", std::nullopt},
+    {"empty text", "", "a", "k", std::nullopt},
+    {"blank wanted names", "[a]\nk=v\n", " ", "k", std::nullopt},
+    {"an empty section name never matches", "[]\nk=v\n", "", "k", std::nullopt},
+    {"a value ends at NUL", "[a]\nk=v\0junk\n"s, "a", "k", "v"},
+    {"a key name ends at NUL", "[a]\nk\0x=v\n"s, "a", "k", "v"},
+    {"quotes before a NUL", "[a]\nk='v'\0'\n"s, "a", "k", "v"},
+    {"binary junk around", "\xFF\xFE\x80\0junk\n[a]\n\x81\nk=v\n\xFF=\xFF\n"s, "a", "k", "v"},
+    {"thousands of characters", "[a]\nk=" + std::string(5000, 'x') + "\n", "a", "k",
+     std::string(5000, 'x')},
+};
+
+TEST(IniRead, ReadsWhatWindowsAndPeopleWrite) {
+    for (const ReadCase& c : kReadCases) {
+        EXPECT_EQ(readValue(c.text, c.section, c.key), c.value) << c.what;
+    }
+}
+
+TEST(IniRead, UsesTheEncodingOfTheFile) {
+    EXPECT_EQ(encodingOf(""), Encoding::Gbk);
+    EXPECT_EQ(encodingOf("[" + kGuanJi + "]"), Encoding::Gbk);
+    EXPECT_EQ(encodingOf(kBom + "[a]"), Encoding::Utf8);
+    // In UTF-8 the ideographic space is E3 80 80, and A1 A1 is no character.
+    const std::string utf8 = kBom + "[a]\nk=\xE3\x80\x80v\xE3\x80\x80\nj=\xA1\xA1w\n";
+    EXPECT_EQ(readValue(utf8, "a", "k"), "v");
+    EXPECT_EQ(readValue(utf8, "a", "j"), "\xA1\xA1w");
+}
+
+struct WriteCase {
+    const char* what;
+    std::string text;
+    std::string section;
+    std::string key;
+    std::string value;
+    std::string expected;
+};
+
+const WriteCase kWriteCases[] = {
+    {"a new file", "", "s", "k", "v", "[s]\r\nk=v\r\n"},
+    {"a new section goes at the end", "[a]\r\nx=1\r\n", "s", "k", "v",
+     "[a]\r\nx=1\r\n[s]\r\nk=v\r\n"},
+    {"a line break is added first", "[a]\nx=1", "s", "k", "v", "[a]\nx=1\r\n[s]\r\nk=v\r\n"},
+    {"after a lone CR", "[a]\rx=1\r", "s", "k", "v", "[a]\rx=1\r[s]\r\nk=v\r\n"},
+    {"a file holding only a byte-order mark", kBom, "s", "k", "v", kBom + "[s]\r\nk=v\r\n"},
+    {"a value is replaced where it stands", "; c\r\n[a]\r\n  k  =  old  \r\nz=1\n", "a", "k", "new",
+     "; c\r\n[a]\r\n  k  =  new  \r\nz=1\n"},
+    {"an empty value", "[a]\nk=\n", "a", "k", "v", "[a]\nk=v\n"},
+    {"a blank value", "[a]\nk =  \n", "a", "k", "v", "[a]\nk =v  \n"},
+    {"a quoted value", "[a]\nk=\"old\"\n", "a", "k", "v", "[a]\nk=v\n"},
+    {"a value cut by NUL", "[a]\nk=old\0junk\n"s, "a", "k", "v", "[a]\nk=v\n"},
+    {"a key without '='", "[a]\nk\n", "a", "k", "v", "[a]\nk=v\n"},
+    {"names matched ignoring case", "[SEC]\nKEY=1\n", "sec", "key", "2", "[SEC]\nKEY=2\n"},
+    {"the first of duplicate keys", "[a]\nk=1\nk=2\n[a]\nk=3\n", "a", "k", "9",
+     "[a]\nk=9\nk=2\n[a]\nk=3\n"},
+    {"a new key goes to the first of duplicate sections", "[a]\nx=1\n[b]\n[a]\nk=3\n", "a", "k",
+     "v", "[a]\nx=1\nk=v\r\n[b]\n[a]\nk=3\n"},
+    {"a new key goes after the section's last line", "[a]\r\nx=1\r\n\r\n[b]\r\ny=2\r\n", "a", "k",
+     "v", "[a]\r\nx=1\r\nk=v\r\n\r\n[b]\r\ny=2\r\n"},
+    {"a new key after a header", "[a]\n\n[b]\n", "a", "k", "v", "[a]\nk=v\r\n\n[b]\n"},
+    {"a new key after a header without line break", "[a]", "a", "k", "v", "[a]\r\nk=v\r\n"},
+    {"a new key after a last line without break", "[a]\nx=1", "a", "k", "v", "[a]\nx=1\r\nk=v\r\n"},
+    {"a key before the first section is another key", "k=top\n", "a", "k", "v",
+     "k=top\n[a]\r\nk=v\r\n"},
+    {"leading blanks of a value are dropped", "", "s", "k", " \tv ", "[s]\r\nk=v \r\n"},
+    {"wanted names are trimmed", "", " s ", " k ", "v", "[s]\r\nk=v\r\n"},
+    {"junk around is kept", "\xFF\0\x81\n[a]\n\xA1\nk=1\n\xFE\n"s, "a", "k", "2",
+     "\xFF\0\x81\n[a]\n\xA1\nk=2\n\xFE\n"s},
+    {"GBK names", "[" + kLao + "]\n" + kShi + "=1\n", kYin, kShi, "2",
+     "[" + kLao + "]\n" + kShi + "=1\n[" + kYin + "]\r\n" + kShi + "=2\r\n"},
+    {"a blank section name", "[a]\n", " ", "k", "v", "[a]\n"},
+    {"a blank key name", "[a]\n", "a", "", "v", "[a]\n"},
+    {"the same value", "[a]\n k = v \n", "a", "k", "v", "[a]\n k = v \n"},
+};
+
+TEST(IniWrite, ChangesOneValueAndKeepsEveryOtherByte) {
+    for (const WriteCase& c : kWriteCases) {
+        const std::string written = writeValue(c.text, c.section, c.key, c.value);
+        EXPECT_EQ(written, c.expected) << c.what;
+    }
+}
+
+TEST(IniWrite, WhatIsWrittenReadsBack) {
+    for (const WriteCase& c : kWriteCases) {
+        const std::string written = writeValue(c.text, c.section, c.key, c.value);
+        if (written == c.text) {
+            continue;  // nothing written
+        }
+        const std::size_t first = c.value.find_first_not_of(" \t");
+        const std::size_t last = c.value.find_last_not_of(" \t");
+        EXPECT_EQ(readValue(written, c.section, c.key), c.value.substr(first, last - first + 1))
+            << c.what;
+    }
+}
+
+TEST(IniWrite, LaterWritesBuildTheFileInOrder) {
+    std::string text;
+    text = writeValue(text, "b", "1", "x");
+    text = writeValue(text, "a", "1", "y");
+    text = writeValue(text, "b", "2", "z");
+    text = writeValue(text, "b", "1", "w");
+    EXPECT_EQ(text, "[b]\r\n1=w\r\n2=z\r\n[a]\r\n1=y\r\n");
+}
+
+// About `bytes` bytes of sections [s0], [s1], ..., each holding key=<100 bytes>.
+std::string manySections(std::size_t bytes, std::string& lastSection) {
+    std::string text;
+    for (int i = 0; text.size() < bytes; ++i) {
+        lastSection = "s" + std::to_string(i);
+        text += "[" + lastSection + "]\r\nkey=" + std::string(100, 'v') + "\r\n";
+    }
+    return text;
+}
+
+TEST(IniWrite, LargeFile) {
+    std::string last;
+    const std::string text = manySections(2'000'000, last);
+    std::string written = writeValue(text, last, "key", "new");
+    written = writeValue(written, last, "other", "1");
+    written = writeValue(written, "new section", "k", "v");
+    EXPECT_EQ(readValue(written, last, "key"), "new");
+    EXPECT_EQ(readValue(written, last, "other"), "1");
+    EXPECT_EQ(readValue(written, "new section", "k"), "v");
+    EXPECT_EQ(readValue(written, "s0", "key"), std::string(100, 'v'));
+    EXPECT_EQ(written.compare(0, text.size() - 200, text, 0, text.size() - 200), 0);
+}
+
+// Figures for a 10 MB file; run with --gtest_also_run_disabled_tests.
+TEST(IniBenchmark, DISABLED_TenMegabytes) {
+    const auto milliseconds = [](auto&& work) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+            .count();
+    };
+    std::string last;
+    const std::string sections = manySections(10'000'000, last);
+    const std::string oneValue = "[a]\r\nk=" + std::string(10'000'000, 'x') + "\r\n";
+    std::printf("10 MB in %s sections: read the last %.1f ms, add a key to it %.1f ms\n",
+                last.c_str() + 1, milliseconds([&] { readValue(sections, last, "key"); }),
+                milliseconds([&] { writeValue(sections, last, "other", "1"); }));
+    std::printf("one 10 MB value: read %.1f ms, replace %.1f ms\n",
+                milliseconds([&] { readValue(oneValue, "a", "k"); }),
+                milliseconds([&] { writeValue(oneValue, "a", "k", "y"); }));
+}
+
+}  // namespace
+}  // namespace varnel::ini
