@@ -1,0 +1,376 @@
+// Turns a control table into real controls, and reads and writes their state.
+// Every control is a direct child of the top-level window, so all
+// notifications come to one place; containers only shift their contents.
+#include <algorithm>
+#include <numeric>
+#include <tuple>
+
+#include "platform/win32/Icons.h"
+#include "platform/win32/Text.h"
+#include "platform/win32/Win32Platform.h"
+
+namespace varnel {
+
+namespace {
+
+// The spin control never moves: it only reports the direction of each press.
+constexpr int kSpinRange = 100;
+constexpr int kMaxNesting = 16;  // a table whose containers loop is cut off here
+constexpr int kMaxDroppedItems = 12;
+
+bool isContainer(ControlKind kind) {
+    return kind == ControlKind::GroupBox || kind == ControlKind::ShapeBox ||
+           kind == ControlKind::Tab;
+}
+
+struct ControlClass {
+    const wchar_t* name;
+    DWORD style;
+    DWORD exStyle;
+};
+
+ControlClass controlClass(const ControlSpec& spec) {
+    switch (spec.kind) {
+        case ControlKind::Label:
+        case ControlKind::Hyperlink:
+            return {L"STATIC", SS_LEFT | SS_NOTIFY | SS_NOPREFIX, 0};
+        case ControlKind::Edit:
+            return {L"EDIT", ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
+        case ControlKind::CheckBox:
+            return {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+        case ControlKind::DropDownList:
+            return {L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
+        case ControlKind::Spin:
+            return {UPDOWN_CLASSW, spec.horizontal ? DWORD{UDS_HORZ} : 0, 0};
+        case ControlKind::Tab:
+            return {WC_TABCONTROLW, WS_TABSTOP, 0};
+        case ControlKind::Button:
+            return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+        case ControlKind::GroupBox:
+            return {L"BUTTON", BS_GROUPBOX, 0};
+        case ControlKind::ShapeBox:
+        case ControlKind::Picture:
+            return {kCanvasClass, 0, 0};
+        case ControlKind::ListBox:
+            return {L"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
+                    WS_EX_CLIENTEDGE};
+    }
+    return {L"STATIC", 0, 0};
+}
+
+void addItems(HWND hwnd, UINT message, const std::vector<std::string>& items) {
+    for (const std::string& item : items) {
+        SendMessageW(hwnd, message, 0, reinterpret_cast<LPARAM>(wideFrom(item).c_str()));
+    }
+}
+
+void addPages(HWND tab, const std::vector<std::string>& captions) {
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        std::wstring caption = wideFrom(captions[i]);
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = caption.data();
+        SendMessageW(tab, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+int depth(const WindowState& window, int index) {
+    int levels = 0;
+    for (int p = window.controls[index].parent; p >= 0 && levels < kMaxNesting;
+         p = window.controls[p].parent) {
+        ++levels;
+    }
+    return levels;
+}
+
+}  // namespace
+
+void Win32Platform::buildControls(WindowState& window) {
+    for (ControlState& control : window.controls) {
+        auto it = window.controlByName.find(control.spec.parent);
+        const bool known = !control.spec.parent.empty() && it != window.controlByName.end();
+        control.parent = known && &window.controls[it->second] != &control ? it->second : -1;
+    }
+    for (int i = 0; i < static_cast<int>(window.controls.size()); ++i) {
+        window.controls[i].hwnd = createControl(window, i);
+    }
+    layoutControls(window);
+    stackControls(window);
+    applyVisibility(window);
+}
+
+HWND Win32Platform::createControl(WindowState& window, int index) {
+    const ControlSpec& spec = window.controls[index].spec;
+    const ControlClass cls = controlClass(spec);
+    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | cls.style | (spec.enabled ? 0 : WS_DISABLED);
+    const HWND hwnd = CreateWindowExW(
+        cls.exStyle, cls.name, wideFrom(spec.text).c_str(), style, 0, 0, 0, 0, window.hwnd,
+        reinterpret_cast<HMENU>(INT_PTR{kFirstControlId + index}), instance_, nullptr);
+    if (!hwnd) {
+        return nullptr;
+    }
+    Font look = spec.font;
+    look.underline = look.underline || spec.kind == ControlKind::Hyperlink;
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(look)), FALSE);
+
+    switch (spec.kind) {
+        case ControlKind::Edit:
+            if (spec.maxLength > 0) {
+                SendMessageW(hwnd, EM_LIMITTEXT, static_cast<WPARAM>(spec.maxLength), 0);
+            }
+            break;
+        case ControlKind::DropDownList:
+            addItems(hwnd, CB_ADDSTRING, spec.items);
+            break;
+        case ControlKind::ListBox:
+            addItems(hwnd, LB_ADDSTRING, spec.items);
+            break;
+        case ControlKind::Tab:
+            addPages(hwnd, spec.items);
+            break;
+        case ControlKind::Spin:
+            SendMessageW(hwnd, UDM_SETRANGE32, static_cast<WPARAM>(-kSpinRange), kSpinRange);
+            SendMessageW(hwnd, UDM_SETPOS32, 0, 0);
+            break;
+        case ControlKind::Button:
+            if (!spec.hint.empty()) {
+                addTooltip(window, hwnd, spec.hint);
+            }
+            break;
+        default:
+            break;
+    }
+    if (spec.kind != ControlKind::ShapeBox && spec.kind != ControlKind::Picture) {
+        SetWindowSubclass(hwnd, controlProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    }
+    return hwnd;
+}
+
+void Win32Platform::addTooltip(WindowState& window, HWND control, const std::string& hint) {
+    if (!window.tooltip) {
+        window.tooltip =
+            CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                            WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                            CW_USEDEFAULT, CW_USEDEFAULT, window.hwnd, nullptr, instance_, nullptr);
+    }
+    std::wstring text = wideFrom(hint);
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;  // understood by every version of the control
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window.hwnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text.data();
+    SendMessageW(window.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+POINT Win32Platform::origin(const WindowState& window, int index, int nesting) const {
+    const int p = window.controls[index].parent;
+    if (p < 0 || nesting >= kMaxNesting) {
+        return POINT{0, 0};
+    }
+    const ControlState& parent = window.controls[p];
+    POINT at = origin(window, p, nesting + 1);
+    at.x += scale(parent.spec.rect.left);
+    at.y += scale(parent.spec.rect.top);
+    if (parent.spec.kind == ControlKind::Tab && parent.hwnd) {
+        RECT page{0, 0, scale(parent.spec.rect.width), scale(parent.spec.rect.height)};
+        SendMessageW(parent.hwnd, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+        at.x += page.left;
+        at.y += page.top;
+    }
+    return at;
+}
+
+void Win32Platform::layoutControls(WindowState& window) {
+    for (int i = 0; i < static_cast<int>(window.controls.size()); ++i) {
+        const ControlState& control = window.controls[i];
+        const Rect& r = control.spec.rect;
+        const POINT at = origin(window, i);
+        int height = scale(r.height);
+        if (control.spec.kind == ControlKind::DropDownList) {
+            // A combo box's height includes its dropped-down list.
+            const int shown =
+                std::clamp(static_cast<int>(control.spec.items.size()), 1, kMaxDroppedItems);
+            const auto item = SendMessageW(control.hwnd, CB_GETITEMHEIGHT, 0, 0);
+            height += shown * static_cast<int>(item) + 2;
+        }
+        MoveWindow(control.hwnd, at.x + scale(r.left), at.y + scale(r.top), scale(r.width), height,
+                   FALSE);
+    }
+}
+
+// Siblings that overlap paint in z-order, so containers go underneath
+// everything else and an inner container above the one holding it.
+void Win32Platform::stackControls(WindowState& window) {
+    std::vector<int> order(window.controls.size());
+    std::iota(order.begin(), order.end(), 0);
+    const auto rank = [&](int i) {
+        const bool container = isContainer(window.controls[i].spec.kind);
+        return std::make_tuple(container ? 1 : 0, container ? -depth(window, i) : 0, i);
+    };
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return rank(a) < rank(b); });
+    for (int i : order) {
+        SetWindowPos(window.controls[i].hwnd, HWND_BOTTOM, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
+bool Win32Platform::shownByTable(const WindowState& window, int index, int nesting) const {
+    const ControlState& control = window.controls[index];
+    const int p = control.parent;
+    if (!control.visible) {
+        return false;
+    }
+    if (p < 0 || nesting >= kMaxNesting) {
+        return true;
+    }
+    const ControlState& parent = window.controls[p];
+    if (parent.spec.kind == ControlKind::Tab && control.spec.page >= 0 &&
+        control.spec.page != static_cast<int>(SendMessageW(parent.hwnd, TCM_GETCURSEL, 0, 0))) {
+        return false;
+    }
+    return shownByTable(window, p, nesting + 1);
+}
+
+void Win32Platform::applyVisibility(WindowState& window) {
+    for (int i = 0; i < static_cast<int>(window.controls.size()); ++i) {
+        const HWND hwnd = window.controls[i].hwnd;
+        const bool show = shownByTable(window, i);
+        if (show == ((GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0)) {
+            continue;
+        }
+        if (!show && GetFocus() == hwnd) {
+            SetFocus(window.hwnd);  // keys must not go to a control nobody sees
+        }
+        ShowWindow(hwnd, show ? SW_SHOWNA : SW_HIDE);
+    }
+}
+
+void Win32Platform::setText(WindowId window, const std::string& control, const std::string& text) {
+    if (const ControlState* c = findControl(window, control)) {
+        SetWindowTextW(c->hwnd, wideFrom(text).c_str());  // an edit box reports EN_CHANGE
+    }
+}
+
+std::string Win32Platform::text(WindowId window, const std::string& control) {
+    const ControlState* c = findControl(window, control);
+    return c ? bytesFrom(windowText(c->hwnd)) : std::string();
+}
+
+void Win32Platform::setVisible(WindowId window, const std::string& control, bool visible) {
+    WindowState* state = find(window);
+    ControlState* c = state ? state->control(control) : nullptr;
+    if (c) {
+        c->visible = visible;
+        applyVisibility(*state);
+    }
+}
+
+bool Win32Platform::visible(WindowId window, const std::string& control) {
+    const ControlState* c = findControl(window, control);
+    return c && c->visible;
+}
+
+void Win32Platform::setEnabled(WindowId window, const std::string& control, bool enabled) {
+    if (const ControlState* c = findControl(window, control)) {
+        EnableWindow(c->hwnd, enabled);
+    }
+}
+
+bool Win32Platform::enabled(WindowId window, const std::string& control) {
+    const ControlState* c = findControl(window, control);
+    return c && IsWindowEnabled(c->hwnd);
+}
+
+void Win32Platform::setChecked(WindowId window, const std::string& control, bool checked) {
+    if (const ControlState* c = findControl(window, control)) {
+        SendMessageW(c->hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+}
+
+bool Win32Platform::checked(WindowId window, const std::string& control) {
+    const ControlState* c = findControl(window, control);
+    return c && SendMessageW(c->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Win32Platform::setSelection(WindowId window, const std::string& control, int index) {
+    WindowState* state = find(window);
+    ControlState* c = state ? state->control(control) : nullptr;
+    if (!c) {
+        return;
+    }
+    const bool inRange = index >= 0 && index < static_cast<int>(c->spec.items.size());
+    const WPARAM item = static_cast<WPARAM>(inRange ? index : -1);
+    switch (c->spec.kind) {
+        case ControlKind::DropDownList:
+            SendMessageW(c->hwnd, CB_SETCURSEL, item, 0);
+            break;
+        case ControlKind::ListBox:
+            SendMessageW(c->hwnd, LB_SETCURSEL, item, 0);
+            break;
+        case ControlKind::Tab:
+            SendMessageW(c->hwnd, TCM_SETCURSEL, item, 0);
+            applyVisibility(*state);
+            if (inRange) {
+                emit(*state, c->spec.name, EventKind::PageChanged, index);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+int Win32Platform::selection(WindowId window, const std::string& control) {
+    const ControlState* c = findControl(window, control);
+    if (!c) {
+        return -1;
+    }
+    switch (c->spec.kind) {
+        case ControlKind::DropDownList:
+            return static_cast<int>(SendMessageW(c->hwnd, CB_GETCURSEL, 0, 0));
+        case ControlKind::ListBox:
+            return static_cast<int>(SendMessageW(c->hwnd, LB_GETCURSEL, 0, 0));
+        case ControlKind::Tab:
+            return static_cast<int>(SendMessageW(c->hwnd, TCM_GETCURSEL, 0, 0));
+        default:
+            return -1;
+    }
+}
+
+void Win32Platform::setFocus(WindowId window, const std::string& control) {
+    if (const ControlState* c = findControl(window, control)) {
+        SetFocus(c->hwnd);  // an edit box reports EN_SETFOCUS
+    }
+}
+
+std::string Win32Platform::focusedControl(WindowId window) {
+    WindowState* state = find(window);
+    if (!state) {
+        return {};
+    }
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(state->hwnd, focus)) {
+        focus = state->savedFocus;  // the window is not active
+    }
+    while (focus && GetParent(focus) != state->hwnd) {
+        focus = GetParent(focus);
+    }
+    const int index = focus ? state->indexOf(focus) : -1;
+    return index >= 0 ? state->controls[index].spec.name : std::string();
+}
+
+void Win32Platform::setPicture(WindowId window, const std::string& control,
+                               const std::string& iconBytes) {
+    ControlState* c = findControl(window, control);
+    if (!c) {
+        return;
+    }
+    if (c->picture) {
+        DestroyIcon(c->picture);
+    }
+    c->picture =
+        iconFromFileBytes(iconBytes, scale(c->spec.rect.width), scale(c->spec.rect.height));
+    InvalidateRect(c->hwnd, nullptr, TRUE);
+}
+
+}  // namespace varnel

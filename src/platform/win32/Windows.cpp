@@ -1,0 +1,254 @@
+// Top-level windows: creation from the table, their life, and the routing of
+// their messages to the handlers of each concern.
+#include "platform/win32/Text.h"
+#include "platform/win32/Win32Platform.h"
+
+namespace varnel {
+
+namespace {
+
+constexpr DWORD kCaptionStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+
+}  // namespace
+
+WindowId Win32Platform::createWindow(const WindowSpec& spec, EventSink& sink, WindowId owner) {
+    auto state = std::make_unique<WindowState>();
+    state->platform = this;
+    state->id = nextWindow_++;
+    state->sink = &sink;
+    state->owner = owner;
+    state->caption = spec.caption;
+    state->endsProgram = spec.endsProgram;
+    state->background = spec.background;
+    for (const ControlSpec& control : spec.controls) {
+        state->controlByName.emplace(control.name, static_cast<int>(state->controls.size()));
+        state->controls.push_back(ControlState{control});
+        state->controls.back().visible = control.visible;
+    }
+
+    const DWORD style = (spec.caption ? kCaptionStyle : WS_POPUP) | WS_CLIPCHILDREN;
+    const DWORD exStyle = spec.toolWindow ? WS_EX_TOOLWINDOW : 0;
+    RECT frame{0, 0, scale(spec.rect.width), scale(spec.rect.height)};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    const WindowState* ownerState = find(owner);
+
+    WindowState& window = *state;
+    const WindowId id = window.id;
+    windows_[id] = std::move(state);
+    // WM_NCCREATE links the handle and the state (windowProc).
+    if (!CreateWindowExW(exStyle, kWindowClass, wideFrom(spec.title).c_str(), style,
+                         scale(spec.rect.left), scale(spec.rect.top), frame.right - frame.left,
+                         frame.bottom - frame.top, ownerState ? ownerState->hwnd : nullptr, nullptr,
+                         instance_, &window)) {
+        windows_.erase(id);
+        return 0;
+    }
+    buildControls(window);
+    window.building = false;
+    return id;
+}
+
+void Win32Platform::destroyWindow(WindowId window) {
+    WindowState* state = find(window);
+    if (state && !state->gone) {
+        closeWindow(*state);
+    }
+}
+
+bool Win32Platform::windowExists(WindowId window) {
+    const WindowState* state = find(window);
+    return state && !state->gone;
+}
+
+void Win32Platform::bringToFront(WindowId window) {
+    const WindowState* state = find(window);
+    if (!state) {
+        return;
+    }
+    if (IsIconic(state->hwnd)) {
+        ShowWindow(state->hwnd, SW_RESTORE);
+    } else if (!IsWindowVisible(state->hwnd)) {
+        ShowWindow(state->hwnd, SW_SHOW);
+    }
+    SetForegroundWindow(state->hwnd);
+    BringWindowToTop(state->hwnd);
+}
+
+void Win32Platform::setWindowVisible(WindowId window, bool visible) {
+    const WindowState* state = find(window);
+    if (!state) {
+        return;
+    }
+    // A window with a caption is one to work in, so it comes up active; the
+    // captionless clock only appears.
+    const int show = !visible ? SW_HIDE : state->caption ? SW_SHOW : SW_SHOWNA;
+    ShowWindow(state->hwnd, show);
+}
+
+bool Win32Platform::windowVisible(WindowId window) {
+    const WindowState* state = find(window);
+    return state && (GetWindowLongW(state->hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+Rect Win32Platform::windowRect(WindowId window) {
+    const WindowState* state = find(window);
+    RECT r{};
+    if (state) {
+        GetWindowRect(state->hwnd, &r);
+    }
+    return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+void Win32Platform::moveWindow(WindowId window, int left, int top) {
+    const WindowState* state = find(window);
+    if (!state) {
+        return;
+    }
+    POINT position{left, top};
+    // Once set into another window (the desktop), positions count from its client area.
+    const HWND parent = GetAncestor(state->hwnd, GA_PARENT);
+    if (parent && parent != GetDesktopWindow()) {
+        ScreenToClient(parent, &position);
+    }
+    SetWindowPos(state->hwnd, nullptr, position.x, position.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CALLBACK Win32Platform::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* state =
+            static_cast<WindowState*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        state->hwnd = hwnd;
+        state->platform->byHwnd_[hwnd] = state;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    }
+    auto* state = reinterpret_cast<WindowState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!state) {
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        state->platform->forget(hwnd);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    return state->platform->windowMessage(*state, message, wParam, lParam);
+}
+
+LRESULT Win32Platform::windowMessage(WindowState& window, UINT message, WPARAM wParam,
+                                     LPARAM lParam) {
+    const HWND hwnd = window.hwnd;
+    switch (message) {
+        case WM_COMMAND:
+            if (lParam != 0) {
+                onCommand(window, reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+                return 0;
+            }
+            break;
+        case WM_NOTIFY:
+            return onNotify(window, *reinterpret_cast<const NMHDR*>(lParam));
+        case kCloseUpMessage:
+            onCloseUp(window, static_cast<int>(wParam));
+            return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORLISTBOX:
+            return onControlColor(window, message, reinterpret_cast<HDC>(wParam),
+                                  reinterpret_cast<HWND>(lParam));
+        case WM_ERASEBKGND: {
+            RECT client;
+            GetClientRect(hwnd, &client);
+            FillRect(reinterpret_cast<HDC>(wParam), &client, backgroundBrush(window));
+            return 1;
+        }
+        case WM_TIMER:
+            onTimer(window, wParam);
+            return 0;
+        case WM_HOTKEY:
+            onHotkey(static_cast<int>(wParam));
+            return 0;
+        case kTrayMessage:
+            onTrayMessage(window, lParam);
+            return 0;
+        case WM_ACTIVATE:
+            if (onActivate(window, LOWORD(wParam) != WA_INACTIVE)) {
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            closeWindow(window);
+            return 0;
+        case WM_DESTROY:
+            onDestroy(window);
+            return 0;
+        default:
+            if (message == taskbarCreated_ && window.trayWanted) {
+                showTrayIcon(window, NIM_ADD);  // Explorer restarted: its new taskbar is empty
+                return 0;
+            }
+            break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// Windows gives the focus to the window itself on activation; a control that
+// had it before the window lost the activation should get it back.
+bool Win32Platform::onActivate(WindowState& window, bool active) {
+    if (!active) {
+        const HWND focus = GetFocus();
+        if (focus && IsChild(window.hwnd, focus)) {
+            window.savedFocus = focus;
+        }
+        return false;
+    }
+    if (window.savedFocus && IsWindow(window.savedFocus) &&
+        IsChild(window.hwnd, window.savedFocus)) {
+        SetFocus(window.savedFocus);
+        return true;
+    }
+    return false;
+}
+
+void Win32Platform::closeWindow(WindowState& window) {
+    // The owner of a modal window must be enabled before the window goes, or
+    // Windows activates some other program's window instead.
+    if (window.disabledOwner) {
+        EnableWindow(window.disabledOwner, TRUE);
+        window.disabledOwner = nullptr;
+    }
+    DestroyWindow(window.hwnd);
+}
+
+void Win32Platform::onDestroy(WindowState& window) {
+    window.gone = true;
+    if (window.disabledOwner) {  // destroyed along with its owner or by the system
+        EnableWindow(window.disabledOwner, TRUE);
+        window.disabledOwner = nullptr;
+    }
+    hideTrayIcon(window);
+    for (auto it = hotkeys_.begin(); it != hotkeys_.end();) {
+        if (it->second.window == window.id) {
+            UnregisterHotKey(window.hwnd, it->first);
+            it = hotkeys_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    const bool endsProgram = window.endsProgram;
+    emit(window, "", EventKind::Destroyed);
+    if (endsProgram) {
+        PostQuitMessage(0);
+    }
+}
+
+void Win32Platform::forget(HWND hwnd) {
+    auto it = byHwnd_.find(hwnd);
+    if (it == byHwnd_.end()) {
+        return;
+    }
+    const WindowId id = it->second->id;
+    byHwnd_.erase(it);
+    windows_.erase(id);
+}
+
+}  // namespace varnel
