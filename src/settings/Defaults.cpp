@@ -1,0 +1,91 @@
+#include "settings/Defaults.h"
+
+#include "app/MainWindow.h"
+#include "app/Program.h"
+#include "common/Number.h"
+#include "settings/Restart.h"
+#include "settings/SettingsKeys.h"
+
+namespace varnel {
+
+namespace {
+
+struct FixedDefault {
+    const char* section;
+    const char* key;
+    const char* value;
+};
+
+constexpr FixedDefault kFixedDefaults[] = {
+    {keys::kStartWithWindows, keys::kOptionKey, keys::kFalse},
+    {keys::kStartHidden, keys::kOptionKey, keys::kFalse},
+    {keys::kForcedShutdown, keys::kOptionKey, keys::kTrue},
+    {keys::kFiveMinuteNotice, keys::kOptionKey, keys::kTrue},
+    {keys::kEmbedInDesktop, keys::kOptionKey, keys::kTrue},
+    {keys::kShowTrayIcon, keys::kOptionKey, keys::kTrue},
+    {keys::kShutdownAtStart, keys::kOptionKey, keys::kFalse},
+    {keys::kShutdownTime, keys::kHour, "23"},
+    {keys::kShutdownTime, keys::kMinute, "0"},
+    {keys::kConfigHotkey, keys::kModifierKey, "0"},    // Ctrl
+    {keys::kConfigHotkey, keys::kFunctionKey, "9"},    // F10
+    {keys::kToggleHotkey, keys::kModifierKey, "0"},    // Ctrl
+    {keys::kToggleHotkey, keys::kFunctionKey, "10"},   // F11
+    {keys::kExitHotkey, keys::kModifierKey, "0"},      // Ctrl
+    {keys::kExitHotkey, keys::kFunctionKey, "11"},     // F12
+    {keys::kShutdownHotkey, keys::kModifierKey, "0"},  // Ctrl
+    {keys::kShutdownHotkey, keys::kFunctionKey, "8"},  // F9
+};
+
+struct Geometry {
+    Size screen;
+    Size window;
+};
+
+struct PositionDefault {
+    const char* key;
+    int (*value)(const Geometry&);
+};
+
+// Written after the fixed rows: the main window at the bottom-right corner.
+constexpr PositionDefault kPositionDefaults[] = {
+    {keys::kLeft, [](const Geometry& g) { return g.screen.width - g.window.width - 10; }},
+    {keys::kTop, [](const Geometry& g) { return g.screen.height - g.window.height - 50; }},
+    {keys::kScreenWidth, [](const Geometry& g) { return g.screen.width; }},
+    {keys::kScreenHeight, [](const Geometry& g) { return g.screen.height; }},
+};
+
+constexpr const char* kRestoreQuestion =
+    "恢复程序的默认置! 程序重启后生效。\r\n 是否立刻重启？ \r\n‘是’为重启后生效‘否’为取消并返回";
+constexpr const char* kRestoreTitle = "恢复默认置";
+
+Size mainWindowSize(Program& program) {
+    if (program.mainWindow == 0) {
+        return {kMainWindowWidth, kMainWindowHeight};  // first start: not created yet
+    }
+    const Rect rect = program.platform.windowRect(program.mainWindow);
+    return {rect.width, rect.height};
+}
+
+}  // namespace
+
+void restoreDefaults(Program& program) {
+    for (const FixedDefault& row : kFixedDefaults) {
+        program.settings.writeSetting(row.section, row.key, row.value);
+    }
+    const Geometry geometry{program.platform.screenSize(), mainWindowSize(program)};
+    for (const PositionDefault& row : kPositionDefaults) {
+        program.settings.writeSetting(keys::kWindowPosition, row.key, decimal(row.value(geometry)));
+    }
+}
+
+void confirmRestoreDefaults(Program& program) {
+    const int answer = program.platform.messageBox(program.configWizard, kRestoreQuestion,
+                                                   kRestoreTitle, kMbYesNoQuestion);
+    if (answer != kIdYes) {
+        return;
+    }
+    restoreDefaults(program);
+    restartProgram(program, RestartVariant::AfterDefaults);
+}
+
+}  // namespace varnel
