@@ -605,6 +605,13 @@ class Session:
         sections = self.read_settings()
         return None if sections is None else ini_value(sections, section, key)
 
+    def wait_start_up(self, timeout=30):
+        """Waits for start-up's last writes, the handle and then style "1"; returns the handle."""
+        self.wait_for(lambda: self.setting("倒计时窗口样式", "样式") == "1", timeout,
+                      "the end of start-up (style 1 written)")
+        self.mark("start-up done")
+        return int(self.setting("句柄", "窗口句柄"))
+
     def file_attributes(self, name):
         """GetFileAttributesW as the program sees it (None when missing)."""
         return self.inspect("attrs", self.windows_path(name))["attributes"]

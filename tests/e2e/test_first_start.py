@@ -30,10 +30,8 @@ class FirstStart(unittest.TestCase):
             self.assertIsNone(ini_value(parse_ini(data), "句柄", "窗口句柄"))
 
             s.close(wizard)
-            handle = s.wait_for(lambda: s.setting("句柄", "窗口句柄"), 30, "the handle written")
-            s.mark("handle written")
-            self.assertEqual(s.setting("倒计时窗口样式", "样式"), "1")
-            main = s.window(handle=int(handle))
+            handle = s.wait_start_up()
+            main = s.window(handle=handle)
             self.assertIsNotNone(main, f"a visible window with the stored handle {handle}")
             self.assertEqual(main["handle"], owner["handle"], "the owner was the main window")
             self.assertTrue(main["enabled"])
@@ -43,7 +41,7 @@ class FirstStart(unittest.TestCase):
             final = s.read_settings()
             self.assertEqual(final[:len(DEFAULT_SETTINGS)], DEFAULT_SETTINGS)
             self.assertEqual(final[len(DEFAULT_SETTINGS):],
-                             [("句柄", [("窗口句柄", handle)]), ("倒计时窗口样式", [("样式", "1")])])
+                             [("句柄", [("窗口句柄", str(handle))]), ("倒计时窗口样式", [("样式", "1")])])
 
 
 if __name__ == "__main__":

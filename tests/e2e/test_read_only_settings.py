@@ -16,10 +16,7 @@ class ReadOnlySettings(unittest.TestCase):
             self.assertEqual(s.file_attributes(SETTINGS_NAME), READ_ONLY | ARCHIVE)
 
             s.start()
-            handle = s.wait_for(lambda: s.setting("句柄", "窗口句柄"), 30, "the handle written")
-            s.mark("handle written")
-            self.assertIsNotNone(s.window(handle=int(handle)), "the main window is shown")
-            self.assertEqual(s.setting("倒计时窗口样式", "样式"), "1")
+            self.assertIsNotNone(s.window(handle=s.wait_start_up()), "the main window is shown")
 
             self.assertEqual(s.file_attributes(SETTINGS_NAME), HIDDEN | SYSTEM | ARCHIVE)
             stored = int(os.getxattr(s.path(SETTINGS_NAME), "user.DOSATTRIB").strip(b"\0"), 16)

@@ -53,10 +53,7 @@ class ShutdownAtStart(unittest.TestCase):
         settings = scenario_settings(程序起动后立刻关机=True)
         with Session(self.id(), settings=settings_text(settings), relay=RELAY) as s:
             s.answer(self.start_and_ask(s), "no")
-            handle = s.wait_for(lambda: s.setting("句柄", "窗口句柄"), 30, "the handle written")
-            s.mark("handle written")
-            self.assertIsNotNone(s.window(handle=int(handle)), "the main window is shown")
-            self.assertEqual(s.setting("倒计时窗口样式", "样式"), "1")
+            self.assertIsNotNone(s.window(handle=s.wait_start_up()), "the main window is shown")
             self.assertTrue(s.running())
             self.assert_asked_once(s)
             self.assertEqual(s.relay_calls("ExitWindowsEx"), [])
