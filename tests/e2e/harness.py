@@ -27,6 +27,8 @@ import time
 SETTINGS_NAME = "关机时间.ini"
 EXE_NAME = "varnel.exe"
 SCREEN = (1024, 768)
+# Generous, for a machine busy with builds; a passing scenario never waits this long.
+WAIT = 90
 
 _DESKTOP_REG = (
     "Windows Registry Editor Version 5.00\r\n\r\n"
@@ -293,6 +295,7 @@ class Session:
     def __enter__(self):
         _become_subreaper()
         template = template_prefix()
+        shutil.rmtree(self._evidence_dir(), ignore_errors=True)  # from an earlier run
         self.dir = tempfile.mkdtemp(prefix="varnel-e2e-")
         try:
             self._prepare(template)
@@ -377,11 +380,12 @@ class Session:
         if self.app:
             self.app.wait()
         if getattr(self, "prefix", None) and os.path.isdir(self.prefix):
-            env = self.env()
-            subprocess.run([_wineserver(), "-k"], env=env, timeout=60,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            subprocess.run([_wineserver(), "-w"], env=env, timeout=60,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            for step in ("-k", "-w"):  # end every process of this prefix, then its server
+                try:
+                    subprocess.run([_wineserver(), step], env=self.env(), timeout=60,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                except subprocess.TimeoutExpired:
+                    pass  # what remains is killed below
         if self.xvfb:
             self.xvfb.terminate()
             try:
@@ -438,11 +442,13 @@ class Session:
                 continue
         return found
 
+    def _evidence_dir(self):
+        return os.path.join(_config("VARNEL_E2E_WORK"), "failures", self.name)
+
     def _keep_evidence(self):
         """Screenshot, window tree, relay trace and files of a failed scenario."""
-        keep = os.path.join(_config("VARNEL_E2E_WORK"), "failures", self.name)
-        shutil.rmtree(keep, ignore_errors=True)
-        os.makedirs(keep)
+        keep = self._evidence_dir()
+        os.makedirs(keep, exist_ok=True)
         if self.display and shutil.which("import"):
             subprocess.run(["import", "-display", self.display, "-window", "root",
                             os.path.join(keep, "screen.png")], timeout=30,
@@ -544,7 +550,7 @@ class Session:
                 return w
         return None
 
-    def wait_window(self, timeout=30, **criteria):
+    def wait_window(self, timeout=WAIT, **criteria):
         return self.wait_for(lambda: self.window(**criteria), timeout, f"window {criteria}")
 
     def click(self, control):
@@ -575,7 +581,7 @@ class Session:
         if status != 0:
             raise AssertionError(f"inspector {args} failed ({status}): {out}")
 
-    def message_box(self, timeout=30):
+    def message_box(self, timeout=WAIT):
         """Waits for a message box of the program: {title, text, buttons, handle}."""
         def seen():
             status, out = self.tool("inspector.exe", "msgbox", "--exe", EXE_NAME, "none")
@@ -605,7 +611,7 @@ class Session:
         sections = self.read_settings()
         return None if sections is None else ini_value(sections, section, key)
 
-    def wait_start_up(self, timeout=30):
+    def wait_start_up(self, timeout=WAIT):
         """Waits for start-up's last writes, the handle and then style "1"; returns the handle."""
         self.wait_for(lambda: self.setting("倒计时窗口样式", "样式") == "1", timeout,
                       "the end of start-up (style 1 written)")

@@ -3,7 +3,7 @@
 import unittest
 
 from defaults import scenario_settings
-from harness import Session, settings_text
+from harness import WAIT, Session, settings_text
 
 RELAY = ["user32.ExitWindowsEx", "user32.MessageBoxW"]
 EWX_SHUTDOWN, EWX_FORCE, EWX_POWEROFF = 0x1, 0x4, 0x8
@@ -32,7 +32,7 @@ class ShutdownAtStart(unittest.TestCase):
         settings = scenario_settings(程序起动后立刻关机=True, 强行关机=forced)
         with Session(self.id(), settings=settings_text(settings), relay=RELAY) as s:
             s.answer(self.start_and_ask(s), "yes")
-            self.assertIsNotNone(s.wait_exit(60), "the shutdown request ends the Wine session")
+            self.assertIsNotNone(s.wait_exit(WAIT), "the shutdown request ends the Wine session")
             s.mark("session ended")
             program = self.assert_asked_once(s)
             calls = s.relay_calls("ExitWindowsEx", pid=program)
