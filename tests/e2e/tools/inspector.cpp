@@ -263,21 +263,23 @@ struct Filter {
     }
 };
 
+struct Search {
+    const Filter* filter;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collect(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<Search*>(data);
+    if (search->filter->matches(window)) {
+        search->found.push_back(window);
+    }
+    return TRUE;
+}
+
 // Top-level windows in z-order, topmost first.
 std::vector<HWND> topLevelWindows(const Filter& filter) {
-    struct Search {
-        const Filter* filter;
-        std::vector<HWND> found;
-    } search{&filter, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (s->filter->matches(window)) {
-                s->found.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    Search search{&filter, {}};
+    EnumWindows(collect, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
