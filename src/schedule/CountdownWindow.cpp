@@ -86,11 +86,9 @@ void fillNewWindow(Program& program) {
         platform.setText(window, kHotkeyTip, tip);
     }
 
-    const int style = textToInt(settings.readSetting(keys::kCountdownStyle, keys::kStyle, "2"));
-    if (style == static_cast<int>(CountdownWindowMode::Counting) ||
-        style == static_cast<int>(CountdownWindowMode::Postponed)) {
-        applyCountdownWindowMode(program, style);
-    }
+    // Only 2 and 3 show: the cancel codes restore what a fresh window has anyway.
+    applyCountdownWindowMode(
+        program, textToInt(settings.readSetting(keys::kCountdownStyle, keys::kStyle, "2")));
 
     platform.setText(window, kMinutesBox,
                      settings.readSetting(keys::kCountdown, keys::kCountdownMinutes));
