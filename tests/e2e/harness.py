@@ -112,11 +112,19 @@ def _boot_prefix(prefix):
 
 
 def _remove_wineserver_record(prefix):
-    # Debian's Wine records a per-prefix temp directory here; a copy must not reuse it.
+    """Debian's Wine names the prefix's server directory (/tmp/wine-XXXXXX) in the file
+    "wineserver" of the prefix. Removes both once the server is gone; a copy of a
+    prefix must not reuse them."""
+    record = os.path.join(prefix, "wineserver")
     try:
-        os.remove(os.path.join(prefix, "wineserver"))
+        with open(record) as f:
+            name = f.read().strip()
+        os.remove(record)
     except FileNotFoundError:
-        pass
+        return
+    if re.fullmatch(r"wine-\w+", name):
+        for base in {tempfile.gettempdir(), "/tmp"}:
+            shutil.rmtree(os.path.join(base, name), ignore_errors=True)
 
 
 # --- settings files -------------------------------------------------------
@@ -386,6 +394,7 @@ class Session:
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
                 except subprocess.TimeoutExpired:
                     pass  # what remains is killed below
+            _remove_wineserver_record(self.prefix)
         if self.xvfb:
             self.xvfb.terminate()
             try:
