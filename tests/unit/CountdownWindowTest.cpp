@@ -36,6 +36,7 @@ TEST_F(CountdownWindowTest, StoredStyleOneOpensOnTheShutdownPrompt) {
     EXPECT_EQ(fake.focusedControl(window()), kShutdownButton);
     EXPECT_EQ(fake.timerPeriod(window(), kDisplayTimer), 1000);
     EXPECT_TRUE(fake.windowVisible(window()));
+    EXPECT_EQ(text(kMinutesBox), "");  // no stored minutes: the design "30" is replaced
 }
 
 TEST_F(CountdownWindowTest, StoredStyleTwoOrNoneOpensCounting) {
@@ -82,12 +83,6 @@ TEST_F(CountdownWindowTest, CreationFillsBoxesAndTimesFromTheProgramState) {
     EXPECT_EQ(text(kPostponedTime), "0:10");
     EXPECT_EQ(text(kShutdownTimeText), "23:40");
     EXPECT_EQ(text(kCurrentTime), "--------");  // until the first display tick
-}
-
-TEST_F(CountdownWindowTest, WithoutStoredMinutesTheMinutesBoxIsEmpty) {
-    withStyle("1");
-    open();
-    EXPECT_EQ(text(kMinutesBox), "");
 }
 
 TEST_F(CountdownWindowTest, ShutdownButtonIsHiddenWhileACountdownRuns) {

@@ -58,15 +58,6 @@ TEST(ScheduleMath, AnnouncementCountsDownFrom300To1AcrossMidnightAndHourZero) {
     EXPECT_FALSE(scheduleAt(23, 0, 23, 10, 0).announce);
 }
 
-TEST(ScheduleMath, TheShutdownMinuteLeavesNoSecondsShowing) {
-    for (int s = 0; s < 60; ++s) {
-        const ScheduleDecision d = scheduleAt(23, 0, 23, 0, s);
-        EXPECT_TRUE(d.requestShutdown);
-        EXPECT_FALSE(d.announce);
-        EXPECT_EQ(d.secondsToShutdown, 0);
-    }
-}
-
 TEST(ScheduleMath, OutOfRangeTimesAreUsedAsTheyAre) {
     for (int clock = 0; clock < 1440; ++clock) {
         const int h = clock / 60;

@@ -88,15 +88,6 @@ TEST_F(TickTest, WithTheOptionOffThereIsNoScheduleButTheClockRuns) {
     EXPECT_EQ(digits(), "23:00:59");
 }
 
-TEST_F(TickTest, ClockDigitsHaveTwoCharactersOnEveryTick) {
-    tickAt(secondOf(9, 5, 7));
-    EXPECT_EQ(digits(), "09:05:07");
-    program.countdownRunning = true;
-    program.countdownSeconds = 1000;
-    tickAt(secondOf(0, 0, 0));
-    EXPECT_EQ(digits(), "00:00:00");
-}
-
 TEST_F(TickTest, ACountdownShutsDownSixtyTicksPerMinuteAfterItsStart) {
     program.countdownRunning = true;
     program.countdownSeconds = 10 * 60;
