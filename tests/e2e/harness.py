@@ -14,6 +14,8 @@ VARNEL_WINEARCH.
 
 import ctypes
 import fcntl
+import glob
+import hashlib
 import json
 import os
 import re
@@ -78,7 +80,8 @@ def template_prefix():
     if probe.returncode != 0:
         raise RuntimeError(f"{wine} cannot run here ({probe.stderr.strip()}); "
                            "use the build for the other word size")
-    key = re.sub(r"[^\w.-]+", "_", probe.stdout.strip()) + "-" + arch
+    recipe = hashlib.sha1(_DESKTOP_REG.encode()).hexdigest()[:8]  # a changed set-up boots anew
+    key = re.sub(r"[^\w.-]+", "_", probe.stdout.strip()) + "-" + arch + "-" + recipe
     work = _config("VARNEL_E2E_WORK")
     os.makedirs(work, exist_ok=True)
     prefix = os.path.join(work, "prefix-" + key)
@@ -86,6 +89,13 @@ def template_prefix():
         fcntl.flock(lock, fcntl.LOCK_EX)  # parallel scenarios wait for one boot
         if not os.path.exists(os.path.join(prefix, ".varnel-ready")):
             _boot_prefix(prefix)
+            for stale in glob.glob(os.path.join(work, "prefix-*")):  # other Wine or set-up
+                if stale.startswith(prefix):
+                    continue
+                if os.path.isdir(stale):
+                    shutil.rmtree(stale, ignore_errors=True)
+                else:
+                    os.remove(stale)
     return prefix
 
 
