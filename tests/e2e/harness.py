@@ -76,6 +76,10 @@ def template_prefix():
     """The booted prefix shared by every scenario of this build (booted on first use)."""
     wine = _config("VARNEL_WINE")
     arch = _config("VARNEL_WINEARCH")
+    locales = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout.split()
+    if not {"zh_CN.utf8", "zh_CN.UTF-8"} & set(locales):
+        raise RuntimeError("locale zh_CN.UTF-8 is missing (scripts/setup generates it); "
+                           "without it Wine's ANSI code page is not GBK")
     probe = subprocess.run([wine, "--version"], capture_output=True, text=True)
     if probe.returncode != 0:
         raise RuntimeError(f"{wine} cannot run here ({probe.stderr.strip()}); "
