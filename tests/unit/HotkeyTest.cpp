@@ -146,7 +146,7 @@ TEST_F(HotkeyTest, KeyIndexIsReadAsANumberWithoutRangeCheck) {
 }
 
 TEST_F(HotkeyTest, ModifierMustBeExactlyZeroOneOrTwo) {
-    bind(keys::kConfigHotkey, " 0", "9");
+    bind(keys::kConfigHotkey, "0.0", "9");
     bind(keys::kToggleHotkey, "00", "10");
     bind(keys::kExitHotkey, "3", "11");
     bind(keys::kShutdownHotkey, "Ctrl", "8");

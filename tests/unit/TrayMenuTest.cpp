@@ -131,7 +131,7 @@ TEST_F(TrayMenuTest, MenuItemsInDisplayOrderWithTheSettingsSubmenu) {
             commands.push_back(item.command);
         }
     }
-    EXPECT_EQ(commands.size(), 10u);
+    EXPECT_EQ(commands.size(), 9u);
     std::sort(commands.begin(), commands.end());
     EXPECT_EQ(std::adjacent_find(commands.begin(), commands.end()), commands.end());
     EXPECT_GT(commands.front(), 0);
