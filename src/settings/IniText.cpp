@@ -57,19 +57,41 @@ bool isBlank(std::string_view s, std::size_t i, std::size_t length, Encoding enc
     return s.substr(i, length) == ideographicSpace;
 }
 
-std::string_view trimmed(std::string_view s, Encoding encoding, bool right = true) {
-    std::size_t first = npos, last = 0;
-    for (std::size_t i = 0, n = 0; i < s.size(); i += n) {
+struct Range {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
+// [from, to) of `s` without blanks at either end; empty at `from` when all blank.
+Range withoutBlanks(std::string_view s, std::size_t from, std::size_t to, Encoding encoding) {
+    Range range{from, from};
+    bool found = false;
+    for (std::size_t i = from, n = 0; i < to; i += n) {
         n = charLength(s, i, encoding);
         if (!isBlank(s, i, n, encoding)) {
-            first = first == npos ? i : first;
-            last = i + n;
+            range.begin = found ? range.begin : i;
+            range.end = i + n;
+            found = true;
         }
     }
-    if (first == npos) {
-        return {};
+    return range;
+}
+
+std::string_view trimmed(std::string_view s, Encoding encoding) {
+    const Range range = withoutBlanks(s, 0, s.size(), encoding);
+    return s.substr(range.begin, range.end - range.begin);
+}
+
+// The first `c` at a character start in [from, to), or `to`.
+std::size_t findChar(std::string_view s, std::size_t from, std::size_t to, char c,
+                     Encoding encoding) {
+    for (std::size_t i = from, n = 0; i < to; i += n) {
+        n = charLength(s, i, encoding);
+        if (n == 1 && s[i] == c) {
+            return i;
+        }
     }
-    return right ? s.substr(first, last - first) : s.substr(first);
+    return to;
 }
 
 std::string_view untilNul(std::string_view s) {
@@ -116,60 +138,55 @@ Line lineAt(std::string_view text, std::size_t begin) {
     return {begin, end, next};
 }
 
-enum class LineKind { Blank, Section, Key };
+enum class LineKind { Blank, Comment, Section, Key };
 
 struct ParsedLine {
     LineKind kind = LineKind::Blank;
     std::string_view name;
     bool hasValue = false;
-    std::size_t valueBegin = 0;  // the value's bytes as written, blanks excluded
-    std::size_t valueEnd = 0;
+    Range value;  // the value's bytes as written, blanks excluded
 };
 
 ParsedLine parse(std::string_view text, const Line& line, Encoding encoding) {
     const std::string_view body = text.substr(0, line.end);
-    std::size_t first = npos, last = npos, equals = npos, nameEnd = npos, valueBegin = npos,
-                bracket = npos;
-    for (std::size_t i = line.begin, n = 0; i < line.end; i += n) {
-        n = charLength(body, i, encoding);
-        if (isBlank(body, i, n, encoding)) {
-            continue;
-        }
-        if (first == npos) {
-            first = i;
-        }
-        const char c = n == 1 ? body[i] : '\0';
-        if (c == '=' && equals == npos) {
-            equals = i;
-            nameEnd = last == npos ? i : last;
-        } else if (equals != npos && valueBegin == npos) {
-            valueBegin = i;
-        }
-        if (c == ']') {
-            bracket = i;
-        }
-        last = i + n;
-    }
+    const Range content = withoutBlanks(body, line.begin, line.end, encoding);
     ParsedLine parsed;
-    if (first == npos) {
+    if (content.begin == content.end) {
         return parsed;
     }
-    if (text[first] == '[' && bracket != npos) {
+    const std::size_t first = content.begin;
+    if (body[first] == ';') {
+        parsed.kind = LineKind::Comment;
+        return parsed;
+    }
+    const auto name = [&](std::size_t from, std::size_t to) {
+        const Range range = withoutBlanks(body, from, to, encoding);
+        return untilNul(body.substr(range.begin, range.end - range.begin));
+    };
+    if (body[first] == '[') {
+        // The name ends at the first ']' or at the line end; text after it is ignored.
         parsed.kind = LineKind::Section;
-        parsed.name = untilNul(text.substr(first + 1, bracket - first - 1));
+        parsed.name = name(first + 1, findChar(body, first + 1, content.end, ']', encoding));
         return parsed;
     }
     parsed.kind = LineKind::Key;
-    if (equals == npos) {
+    const std::size_t equals = findChar(body, first, content.end, '=', encoding);
+    parsed.name = name(first, equals);
+    if (equals == content.end) {
         // A key without a value; a value written to it goes after the name.
-        parsed.name = untilNul(text.substr(first, last - first));
-        parsed.valueBegin = parsed.valueEnd = last;
+        parsed.value = {content.end, content.end};
         return parsed;
     }
-    parsed.name = untilNul(text.substr(first, nameEnd - first));
     parsed.hasValue = true;
-    parsed.valueBegin = valueBegin == npos ? last : valueBegin;
-    parsed.valueEnd = last;
+    // The line's trailing blanks are already off: only the leading ones remain.
+    std::size_t valueBegin = equals + 1;
+    for (std::size_t n = 0; valueBegin < content.end; valueBegin += n) {
+        n = charLength(body, valueBegin, encoding);
+        if (!isBlank(body, valueBegin, n, encoding)) {
+            break;
+        }
+    }
+    parsed.value = {valueBegin, content.end};
     return parsed;
 }
 
@@ -187,7 +204,7 @@ bool opensSection(std::string_view text, const Line& line, Encoding encoding) {
 
 struct Search {
     bool sectionFound = false;
-    Line lastLineOfSection;  // the header or its last non-blank line
+    Line lastLineOfSection;  // the header or its last key
     bool keyFound = false;
     ParsedLine key;
 };
@@ -204,7 +221,7 @@ Search search(std::string_view text, std::string_view section, std::string_view 
             continue;  // blank, or a key of another section
         }
         const ParsedLine parsed = parse(text, line, encoding);
-        if (parsed.kind == LineKind::Blank) {
+        if (parsed.kind == LineKind::Blank || parsed.kind == LineKind::Comment) {
             continue;
         }
         if (parsed.kind == LineKind::Section) {
@@ -259,8 +276,8 @@ std::optional<std::string> readValue(std::string_view text, std::string_view sec
     if (!found.keyFound || !found.key.hasValue) {
         return std::nullopt;
     }
-    std::string_view value =
-        untilNul(text.substr(found.key.valueBegin, found.key.valueEnd - found.key.valueBegin));
+    const Range range = found.key.value;
+    std::string_view value = untilNul(text.substr(range.begin, range.end - range.begin));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
@@ -276,12 +293,11 @@ std::string writeValue(std::string_view text, std::string_view section, std::str
     if (section.empty() || key.empty()) {
         return std::string(text);
     }
-    value = trimmed(value, encoding, false);
     const Search found = search(text, section, key, encoding);
     if (found.keyFound) {
         const std::string insert =
             found.key.hasValue ? std::string(value) : "=" + std::string(value);
-        return spliced(text, found.key.valueBegin, found.key.valueEnd, insert);
+        return spliced(text, found.key.value.begin, found.key.value.end, insert);
     }
     std::string lines;
     std::size_t at = text.size();

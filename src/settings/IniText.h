@@ -8,11 +8,12 @@
 // Reading rules, as Windows' profile functions apply them:
 // - a line break is LF, CRLF or a lone CR; blanks around lines, names and
 //   values are ignored (space, tab, CR, ^Z and the ideographic space);
-// - a section opens with a line beginning with '[' and ends at the line's last
-//   ']'; the name between is taken as it stands;
+// - a line beginning with ';' is a comment;
+// - a line beginning with '[' opens a section named by the text up to the
+//   first ']' (or the line end); text after the ']' is ignored;
 // - every other non-blank line is a key: the name up to the first '=', the
 //   value after it; a line without '=' is a key without a value, which reads
-//   as missing;
+//   as missing; lines before the first section belong to no section;
 // - names match ignoring the case of ASCII letters; other characters must be
 //   the same bytes;
 // - the first section of a name and the first key of a name in it win; keys in
@@ -37,11 +38,10 @@ Encoding encodingOf(std::string_view text);
 std::optional<std::string> readValue(std::string_view text, std::string_view section,
                                      std::string_view key);
 
-// The text with `key` of `section` set to `value`: an existing value is
-// replaced where it stands, a new key goes after the last line of the section,
-// a new section is appended at the end. New lines end in CRLF. Leading blanks
-// of `value` are dropped, as WritePrivateProfileString does. A blank section or
-// key name leaves the text as it is.
+// The text with `key` of `section` set to `value`, written as given: an
+// existing value is replaced where it stands, a new key goes after the last key
+// of the section, a new section is appended at the end. New lines end in CRLF.
+// A blank section or key name leaves the text as it is.
 std::string writeValue(std::string_view text, std::string_view section, std::string_view key,
                        std::string_view value);
 
