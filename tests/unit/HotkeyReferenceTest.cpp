@@ -73,11 +73,6 @@ TEST_F(HotkeyReferenceTest, FailedWriteLeavesTheOldFileForTheHelp) {
     EXPECT_EQ(helpText(), std::string(kHelpHeader) + "旧的" + kHelpFooter);
 }
 
-TEST_F(HotkeyReferenceTest, HelpFramesTheFileBetweenHeaderAndFooter) {
-    fake.setFileUtf8(referencePath(), "    ①甲\r\n   ②②乙");
-    EXPECT_EQ(helpText(), std::string(kHelpHeader) + "    ①甲\r\n   ②②乙" + kHelpFooter);
-}
-
 TEST_F(HotkeyReferenceTest, MissingOrEmptyFileGivesHeaderAndFooterOnly) {
     EXPECT_EQ(helpText(), std::string(kHelpHeader) + kHelpFooter);
     reference().bytes = "";

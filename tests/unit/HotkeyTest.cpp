@@ -81,8 +81,6 @@ TEST_F(HotkeyTest, DefaultsRegisterCtrlFunctionKeysInTableOrderOnLabel4) {
     EXPECT_EQ(label("标签6"), "显示/隐藏窗口'Ctrl'＋F11键");
     EXPECT_EQ(label("标签5"), "退出程序'Ctrl'＋'F12'键");
     EXPECT_EQ(label("标签9"), "热键关机'Ctrl'＋'F9'键");
-    // The hints stay as the main window created them; start-up shows them by weekday.
-    EXPECT_FALSE(fake.visible(program.mainWindow, "标签7"));
 }
 
 struct CaptionCase {
@@ -147,7 +145,7 @@ TEST_F(HotkeyTest, KeyIndexIsReadAsANumberWithoutRangeCheck) {
 
 TEST_F(HotkeyTest, ModifierMustBeExactlyZeroOneOrTwo) {
     bind(keys::kConfigHotkey, "0.0", "9");
-    bind(keys::kToggleHotkey, "00", "10");
+    bind(keys::kToggleHotkey, "", "10");  // missing
     bind(keys::kExitHotkey, "3", "11");
     bind(keys::kShutdownHotkey, "Ctrl", "8");
     for (int i = 0; i < 4; ++i) {
@@ -191,29 +189,6 @@ TEST_F(HotkeyTest, RefusedAndUnrecognisedBindingsWarnAndShapeTheSummary) {
               "\r\n   ②②显示/隐藏窗口'Ctrl'＋F11键"
               "\r\n  ③  ③"
               "\r\n ④    ④热键关机'Ctrl'＋'F9'键");
-}
-
-TEST_F(HotkeyTest, TwoActionsWithOneBindingRefuseTheSecond) {
-    bindDefaults();
-    bind(keys::kShutdownHotkey, "0", "9");
-    fake.answerNextMessageBox(kIdOk);
-    registerHotkeys(program);
-
-    EXPECT_EQ(boxTexts(),
-              (std::vector<std::string>{"注册‘关机热键’热键失败，请尝试更改其它热键!"}));
-    EXPECT_EQ(program.shutdownHotkeyId, 0);
-    EXPECT_EQ(fake.hotkeys.size(), 3u);
-}
-
-TEST_F(HotkeyTest, MissingSettingsGiveFourWarningsAndBareMarks) {
-    for (int i = 0; i < 4; ++i) {
-        fake.answerNextMessageBox(kIdOk);
-    }
-    registerHotkeys(program);
-
-    EXPECT_EQ(boxTexts().size(), 4u);
-    EXPECT_TRUE(fake.hotkeys.empty());
-    EXPECT_EQ(program.hotkeySummary, "    ①\r\n   ②②\r\n  ③  ③\r\n ④    ④");
 }
 
 TEST_F(HotkeyTest, UnregisterReleasesAllFourIdentifiersIncludingZero) {
