@@ -80,10 +80,11 @@ def template_prefix():
     if not {"zh_CN.utf8", "zh_CN.UTF-8"} & set(locales):
         raise RuntimeError("locale zh_CN.UTF-8 is missing (scripts/setup generates it); "
                            "without it Wine's ANSI code page is not GBK")
-    probe = subprocess.run([wine, "--version"], capture_output=True, text=True)
-    if probe.returncode != 0:
-        raise RuntimeError(f"{wine} cannot run here ({probe.stderr.strip()}); "
-                           "use the build for the other word size")
+    try:
+        probe = subprocess.run([wine, "--version"], capture_output=True, text=True, check=True)
+    except (OSError, subprocess.CalledProcessError) as error:
+        raise RuntimeError(f"{wine} cannot run here ({error}); "
+                           "use the Windows build for the other word size") from error
     recipe = hashlib.sha1(_DESKTOP_REG.encode()).hexdigest()[:8]  # a changed set-up boots anew
     key = re.sub(r"[^\w.-]+", "_", probe.stdout.strip()) + "-" + arch + "-" + recipe
     work = _config("VARNEL_E2E_WORK")
