@@ -54,7 +54,8 @@ def _wine_env(prefix, **extra):
         WINEPREFIX=prefix,
         WINEARCH=_config("VARNEL_WINEARCH"),
         WINEDEBUG="-all",
-        WINEDLLOVERRIDES="mscoree,mshtml=",
+        # No Mono/Gecko installers; no desktop menu entries written into $HOME.
+        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d",
         LANG="zh_CN.UTF-8",
         LC_ALL="zh_CN.UTF-8",
     )
