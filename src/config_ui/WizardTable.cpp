@@ -182,11 +182,11 @@ void addInfoPages(std::vector<ControlSpec>& c) {
 }  // namespace
 
 WindowSpec configWizardSpec() {
-    WindowSpec spec;
-    spec.title = "Varnel 程序配置";
-    spec.rect = {0, 0, 532, 383};
-    spec.background = kWizardBackground;
-    std::vector<ControlSpec>& c = spec.controls;
+    WindowSpec window;
+    window.title = "Varnel 程序配置";
+    window.rect = {0, 0, 532, 383};
+    window.background = kWizardBackground;
+    std::vector<ControlSpec>& c = window.controls;
     // Page 6 "进程管理" held only an empty list and a dead button; it is left out.
     ControlSpec tabs = control(kTabs, ControlKind::Tab, "", -1, {8, 4, 512, 344});
     tabs.items = {"欢迎界面", "定时设置", "配置选项", "热键设置", "位置移动", "完成设置"};
@@ -200,7 +200,7 @@ WindowSpec configWizardSpec() {
     c.push_back(windowButton(kNextButton, {269, 283, 200, 53}, "下一步", type(48, true), true));
     c.push_back(windowButton(kPreviousShortcut, {68, 270, 200, 13}, "<alt + 1>", {}, false));
     c.push_back(windowButton(kNextShortcut, {269, 270, 200, 13}, "<alt + 2> ", {}, false));
-    return spec;
+    return window;
 }
 
 }  // namespace varnel

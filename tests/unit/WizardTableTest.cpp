@@ -15,8 +15,8 @@ using namespace wizard;
 
 class WizardTableTest : public ::testing::Test {
 protected:
-    WizardTableTest() : spec(configWizardSpec()) {
-        for (const ControlSpec& c : spec.controls) {
+    WizardTableTest() : table(configWizardSpec()) {
+        for (const ControlSpec& c : table.controls) {
             byName[c.name] = &c;
         }
     }
@@ -40,15 +40,15 @@ protected:
         return r;
     }
 
-    WindowSpec spec;
+    WindowSpec table;
     std::map<std::string, const ControlSpec*> byName;
 };
 
 TEST_F(WizardTableTest, WindowAndTabs) {
-    EXPECT_EQ(spec.title, "Varnel 程序配置");
-    EXPECT_EQ(spec.rect.width, 532);
-    EXPECT_EQ(spec.rect.height, 383);
-    EXPECT_EQ(spec.background, 0x80E000u);
+    EXPECT_EQ(table.title, "Varnel 程序配置");
+    EXPECT_EQ(table.rect.width, 532);
+    EXPECT_EQ(table.rect.height, 383);
+    EXPECT_EQ(table.background, 0x80E000u);
     EXPECT_EQ(at(kTabs).items, (std::vector<std::string>{"欢迎界面", "定时设置", "配置选项",
                                                          "热键设置", "位置移动", "完成设置"}));
 }
@@ -95,12 +95,12 @@ TEST_F(WizardTableTest, ShortcutCaptionsAreDisabledAndStandDirectlyAboveTheirBut
 }
 
 TEST_F(WizardTableTest, EverythingLiesInsideTheWindowAndFontsAreSimSun) {
-    for (const ControlSpec& c : spec.controls) {
+    for (const ControlSpec& c : table.controls) {
         const Rect r = absolute(c);
         EXPECT_GE(r.left, 0) << c.name;
         EXPECT_GE(r.top, 0) << c.name;
-        EXPECT_LE(r.left + r.width, spec.rect.width) << c.name;
-        EXPECT_LE(r.top + r.height, spec.rect.height) << c.name;
+        EXPECT_LE(r.left + r.width, table.rect.width) << c.name;
+        EXPECT_LE(r.top + r.height, table.rect.height) << c.name;
         EXPECT_EQ(c.font.face, "宋体") << c.name;
     }
 }
