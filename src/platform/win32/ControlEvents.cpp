@@ -190,6 +190,18 @@ LRESULT Win32Platform::controlMessage(HWND hwnd, UINT message, WPARAM wParam, LP
                 return TRUE;
             }
             break;
+        case WM_ERASEBKGND:
+            // A group box paints only its frame, and the window does not
+            // paint under its controls.
+            if (kind == ControlKind::GroupBox) {
+                RECT area;
+                GetClientRect(hwnd, &area);
+                const Color back = control->spec.backColor;
+                FillRect(reinterpret_cast<HDC>(wParam), &area,
+                         back != kDefaultColor ? brush(back) : backgroundBrush(*window));
+                return 1;
+            }
+            break;
         case WM_PAINT:
             if (kind == ControlKind::Tab && control->spec.backColor != kDefaultColor) {
                 const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
