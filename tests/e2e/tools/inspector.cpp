@@ -9,6 +9,9 @@
 //   inspector post HWND MSG WPARAM LPARAM
 //   inspector key HWND VK                WM_KEYDOWN and WM_KEYUP posted to one control
 //   inspector hotkey MOD+KEY             e.g. ctrl+F11, through SendInput
+//   inspector presses MOD+KEY [MS MOD+KEY]...   hotkeys with pauses of MS milliseconds
+//   inspector hold MOD+KEY               registers that hotkey itself and keeps it
+//                                        until ended; prints {"held":true|false}
 //   inspector msgbox [--exe NAME] yes|no|ok|cancel|none
 //   inspector attrs PATH                 GetFileAttributesW
 //
@@ -357,38 +360,105 @@ INPUT keyInput(WORD vk, bool up) {
     return input;
 }
 
-// "ctrl+F11": modifiers down, key down and up, modifiers up.
-int hotkey(const std::wstring& combination) {
-    std::vector<WORD> modifiers;
-    std::wstring rest = combination;
+struct Combination {
+    std::vector<WORD> modifierKeys;
+    UINT modifierFlags = 0;
+    WORD key = 0;
+};
+
+// "ctrl+F11", "alt+shift+F3", "0x28" (a key alone); false when unreadable.
+bool parseCombination(const std::wstring& text, Combination& out) {
+    struct Modifier {
+        const wchar_t* name;
+        WORD key;
+        UINT flag;
+    };
+    constexpr Modifier kModifiers[] = {{L"ctrl", VK_CONTROL, MOD_CONTROL},
+                                       {L"alt", VK_MENU, MOD_ALT},
+                                       {L"shift", VK_SHIFT, MOD_SHIFT}};
+    std::wstring rest = text;
     for (size_t plus; (plus = rest.find(L'+')) != std::wstring::npos; rest.erase(0, plus + 1)) {
-        std::wstring mod = rest.substr(0, plus);
-        if (_wcsicmp(mod.c_str(), L"ctrl") == 0) {
-            modifiers.push_back(VK_CONTROL);
-        } else if (_wcsicmp(mod.c_str(), L"alt") == 0) {
-            modifiers.push_back(VK_MENU);
-        } else if (_wcsicmp(mod.c_str(), L"shift") == 0) {
-            modifiers.push_back(VK_SHIFT);
-        } else {
-            return 1;
+        std::wstring name = rest.substr(0, plus);
+        const Modifier* found = nullptr;
+        for (const auto& m : kModifiers) {
+            if (_wcsicmp(name.c_str(), m.name) == 0) {
+                found = &m;
+            }
         }
+        if (!found) {
+            return false;
+        }
+        out.modifierKeys.push_back(found->key);
+        out.modifierFlags |= found->flag;
     }
     if (rest.empty()) {
+        return false;
+    }
+    out.key = static_cast<WORD>(virtualKey(rest));
+    return true;
+}
+
+// Modifiers down, key down and up, modifiers up.
+int hotkey(const std::wstring& text) {
+    Combination combination;
+    if (!parseCombination(text, combination)) {
         return 1;
     }
     std::vector<INPUT> inputs;
-    for (WORD m : modifiers) {
+    for (WORD m : combination.modifierKeys) {
         inputs.push_back(keyInput(m, false));
     }
-    WORD key = static_cast<WORD>(virtualKey(rest));
-    inputs.push_back(keyInput(key, false));
-    inputs.push_back(keyInput(key, true));
-    for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) {
+    inputs.push_back(keyInput(combination.key, false));
+    inputs.push_back(keyInput(combination.key, true));
+    for (auto m = combination.modifierKeys.rbegin(); m != combination.modifierKeys.rend(); ++m) {
         inputs.push_back(keyInput(*m, true));
     }
     UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     tooltext::print("{\"sent\":" + number(sent) + "}\n");
     return sent == inputs.size() ? 0 : 3;
+}
+
+// Presses with pauses between them timed here, not by starting programs:
+// "ctrl+F9 500 ctrl+F9". Prints the pauses as they came out, in milliseconds.
+int presses(const std::vector<std::wstring>& steps) {
+    LARGE_INTEGER frequency, last, now;
+    QueryPerformanceFrequency(&frequency);
+    std::string gaps = "[";
+    for (size_t i = 0; i < steps.size(); ++i) {
+        if (i % 2 == 1) {
+            Sleep(static_cast<DWORD>(parseNumber(steps[i])));
+            continue;
+        }
+        QueryPerformanceCounter(&now);
+        if (i > 0) {
+            gaps += (i > 2 ? "," : "") +
+                    number((now.QuadPart - last.QuadPart) * 1000 / frequency.QuadPart);
+        }
+        last = now;
+        if (int status = hotkey(steps[i]); status != 0) {
+            return status;
+        }
+    }
+    tooltext::print("{\"gaps\":" + gaps + "]}\n");
+    return 0;
+}
+
+// Takes a binding away from other programs, as another program holding it
+// would; stays until the process is ended.
+int hold(const std::wstring& text) {
+    Combination combination;
+    if (!parseCombination(text, combination)) {
+        return 1;
+    }
+    bool held = RegisterHotKey(nullptr, 1, combination.modifierFlags, combination.key) != 0;
+    tooltext::print(std::string("{\"held\":") + boolText(held) + "}\n");
+    if (!held) {
+        return 3;
+    }
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    }
+    return 0;
 }
 
 // The topmost visible message box: its title, text (the static with id
@@ -462,6 +532,12 @@ int run(const std::vector<std::wstring>& args) {
     }
     if (command == L"hotkey" && rest.size() == 1) {
         return hotkey(rest[0]);
+    }
+    if (command == L"presses" && rest.size() % 2 == 1) {
+        return presses(rest);
+    }
+    if (command == L"hold" && rest.size() == 1) {
+        return hold(rest[0]);
     }
     if (command == L"msgbox" && rest.size() == 1) {
         return messageBox(filter, rest[0]);
