@@ -303,13 +303,16 @@ def find_control(window, **criteria):
 class Session:
     """One scenario's directory, prefix copy, X display and program."""
 
-    def __init__(self, name, settings=None, relay=(), display=True):
+    def __init__(self, name, settings=None, relay=(), display=True, desktop=True):
         self.name = re.sub(r"[^\w.-]+", "_", name)
         self.settings = settings
         self.relay = relay
+        self.desktop = desktop
         self.want_display = display
         self.app = None
         self.xvfb = None
+        self.spawned = []
+        self.compositor = None
         self.display = None
         self.timings = {}
         self._started = self._app_started = time.monotonic()
@@ -353,6 +356,12 @@ class Session:
             with open(os.path.join(self.prefix, "user.reg"), "a", newline="") as f:
                 f.write("\n[Software\\\\Wine\\\\Debug] 1\n"
                         f"\"RelayInclude\"=\"{';'.join(self.relay)}\"\n")
+        if not self.desktop:  # every window its own X window, as a compositor needs
+            user_reg = os.path.join(self.prefix, "user.reg")
+            with open(user_reg, newline="") as f:
+                lines = [line for line in f if line.strip() != '"Desktop"="Default"']
+            with open(user_reg, "w", newline="") as f:
+                f.writelines(lines)
         self._timing("prefix copy", since)
         self.app_dir = os.path.join(self.dir, "app")
         os.mkdir(self.app_dir)
@@ -403,6 +412,9 @@ class Session:
             self.app.kill()
         if self.app:
             self.app.wait()
+        if self.compositor:
+            self.compositor.kill()
+            self.compositor.wait()
         if getattr(self, "prefix", None) and os.path.isdir(self.prefix):
             for step in ("-k", "-w"):  # end every process of this prefix, then its server
                 try:
@@ -411,6 +423,10 @@ class Session:
                 except subprocess.TimeoutExpired:
                     pass  # what remains is killed below
             _remove_wineserver_record(self.prefix)
+        for tool in self.spawned:  # ended with the prefix's server
+            if tool.process.poll() is None:
+                tool.process.kill()
+            tool.process.wait()
         if self.xvfb:
             self.xvfb.terminate()
             try:
@@ -556,6 +572,45 @@ class Session:
             out.seek(0)
             return status, out.read().decode("utf-8", errors="replace")
 
+    def spawn(self, name, *args):
+        """Starts a tool program that stays, such as the ProgMan fixture or `inspector hold`;
+        it is ended with the session. Returns a Spawned to read its report from."""
+        exe = os.path.join(_config("VARNEL_E2E_TOOLS"), name)
+        out = os.path.join(self.dir, f"spawned-{len(self.spawned)}.out")
+        with open(out, "wb") as f:
+            process = subprocess.Popen([_config("VARNEL_WINE"), exe, *map(str, args)],
+                                       env=self.env(), cwd=self.app_dir,
+                                       stdin=subprocess.DEVNULL, stdout=f,
+                                       stderr=subprocess.DEVNULL)
+        tool = Spawned(self, process, out)
+        self.spawned.append(tool)
+        return tool
+
+    def presses(self, *steps):
+        """Hotkeys through SendInput with pauses timed inside one program, e.g.
+        presses("ctrl+F9", 500, "ctrl+F9"); returns the pauses as they came out, in ms."""
+        status, out = self.tool("inspector.exe", "presses", *steps)
+        if status != 0:
+            raise AssertionError(f"inspector presses {steps} failed ({status}): {out}")
+        return json.loads(out.strip().splitlines()[-1])["gaps"]
+
+    def xdotool(self, *args):
+        """xdotool on this session's display: real X input to the focused Wine window."""
+        subprocess.run(["xdotool", *map(str, args)], env={**os.environ, "DISPLAY": self.display},
+                       check=True, timeout=30)
+
+    def start_compositor(self):
+        """xcompmgr on this display, so layered windows are really translucent."""
+        self.compositor = subprocess.Popen(["xcompmgr", "-d", self.display],
+                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def screenshot(self, path, rect=None):
+        """The screen, or the part [left, top, width, height] of it (as the inspector's
+        rectangles), as an image file."""
+        crop = ["-crop", "{2}x{3}+{0}+{1}".format(*rect)] if rect else []
+        subprocess.run(["import", "-display", self.display, "-window", "root", *crop, path],
+                       check=True, timeout=30)
+
     def inspect(self, *args):
         status, out = self.tool("inspector.exe", *args)
         try:
@@ -647,11 +702,48 @@ class Session:
         """GetFileAttributesW as the program sees it (None when missing)."""
         return self.inspect("attrs", self.windows_path(name))["attributes"]
 
+    def wait_call(self, function, timeout=WAIT, pid=None):
+        """Waits for the first relayed call of `function`; returns it and the wall-clock
+        time (time.time()) at which the trace showed it, within about 10 ms."""
+        marker = f".{function}(".encode()
+        path = os.path.join(self.dir, "relay.txt")
+
+        def seen():
+            with open(path, "rb") as f:
+                if marker not in f.read():
+                    return None
+            calls = self.relay_calls(function, pid)
+            return (calls[0], time.time()) if calls else None
+
+        deadline = time.monotonic() + timeout
+        while True:
+            found = seen()
+            if found:
+                return found
+            if time.monotonic() > deadline:
+                raise AssertionError(f"timed out after {timeout} s waiting for {function}")
+            time.sleep(0.01)
+
     def relay_calls(self, function=None, pid=None):
         with open(os.path.join(self.dir, "relay.txt"), encoding="latin-1") as f:
             calls = parse_relay(f.read())
         return [c for c in calls if (function is None or c.function == function)
                 and (pid is None or c.pid == pid)]
+
+
+class Spawned:
+    """A tool program started with Session.spawn."""
+
+    def __init__(self, session, process, out):
+        self.session, self.process, self.out = session, process, out
+
+    def report(self, timeout=WAIT):
+        """The JSON object of the tool's first line, once it has printed it."""
+        def line():
+            with open(self.out, "rb") as f:
+                data = f.read()
+            return data.split(b"\n", 1)[0] if b"\n" in data else None
+        return json.loads(self.session.wait_for(line, timeout, f"a report from {self.process.args}"))
 
 
 if __name__ == "__main__":
