@@ -6,7 +6,6 @@ namespace varnel::ini {
 
 namespace {
 
-constexpr std::size_t npos = std::string_view::npos;
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kNewLine = "\r\n";
 
