@@ -171,15 +171,6 @@ TEST(IniWrite, WhatIsWrittenReadsBack) {
     }
 }
 
-TEST(IniWrite, LaterWritesBuildTheFileInOrder) {
-    std::string text;
-    text = writeValue(text, "b", "1", "x");
-    text = writeValue(text, "a", "1", "y");
-    text = writeValue(text, "b", "2", "z");
-    text = writeValue(text, "b", "1", "w");
-    EXPECT_EQ(text, "[b]\r\n1=w\r\n2=z\r\n[a]\r\n1=y\r\n");
-}
-
 // About `bytes` bytes of sections [s0], [s1], ..., each holding key=<100 bytes>.
 std::string manySections(std::size_t bytes, std::string& lastSection) {
     std::string text;

@@ -97,14 +97,6 @@ TEST_F(SettingsFileTest, AnOptionIsOnOnlyForTrue) {
     }
 }
 
-TEST_F(SettingsFileTest, NumbersFollowTheTextToNumberRule) {
-    fake.setFileUtf8(path, "[热键关机]\r\n1=2.9\r\n2=abc\r\n3=-1\r\n");
-    EXPECT_EQ(settings.readInt("热键关机", "1"), 2);
-    EXPECT_EQ(settings.readInt("热键关机", "2"), 0);
-    EXPECT_EQ(settings.readInt("热键关机", "3"), -1);
-    EXPECT_EQ(settings.readInt("热键关机", "4"), 0);
-}
-
 TEST_F(SettingsFileTest, AFileSavedAsUtf8StaysUtf8) {
     const std::string bom = "\xEF\xBB\xBF";
     bytes() = bom + "[强行关机]\r\n是=真\r\n";
