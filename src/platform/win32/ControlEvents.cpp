@@ -203,9 +203,9 @@ LRESULT Win32Platform::controlMessage(HWND hwnd, UINT message, WPARAM wParam, LP
             }
             break;
         case WM_PAINT:
-            if (kind == ControlKind::Tab && control->spec.backColor != kDefaultColor) {
+            if (kind == ControlKind::Tab) {
                 const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-                paintTabPage(*control);
+                paintTabPage(*window, *control);
                 return result;
             }
             break;
@@ -215,13 +215,15 @@ LRESULT Win32Platform::controlMessage(HWND hwnd, UINT message, WPARAM wParam, LP
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-// The pages take the table's colour; the tab headers keep the system's look.
-void Win32Platform::paintTabPage(const ControlState& tab) {
+// The pages take the colour of the controls on them (the window's unless the
+// table gives one); the tab headers keep the system's look.
+void Win32Platform::paintTabPage(WindowState& window, const ControlState& tab) {
     RECT page;
     GetClientRect(tab.hwnd, &page);
     SendMessageW(tab.hwnd, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
     const HDC dc = GetDC(tab.hwnd);
-    FillRect(dc, &page, brush(tab.spec.backColor));
+    const Color back = tab.spec.backColor;
+    FillRect(dc, &page, back != kDefaultColor ? brush(back) : backgroundBrush(window));
     ReleaseDC(tab.hwnd, dc);
 }
 

@@ -199,14 +199,17 @@ void Win32Platform::layoutControls(WindowState& window) {
     }
 }
 
-// Siblings that overlap paint in z-order, so containers go underneath
-// everything else and an inner container above the one holding it.
+// Overlapping siblings paint in z-order. Containers go underneath everything
+// else, an inner one above the one holding it; of the other controls, those
+// on the window come above those inside a container, as if nested. At the
+// same level a later row of the table lies on top, as in a form designer.
 void Win32Platform::stackControls(WindowState& window) {
     std::vector<int> order(window.controls.size());
     std::iota(order.begin(), order.end(), 0);
     const auto rank = [&](int i) {
         const bool container = isContainer(window.controls[i].spec.kind);
-        return std::make_tuple(container ? 1 : 0, container ? -depth(window, i) : 0, i);
+        const int levels = depth(window, i);
+        return std::make_tuple(container ? 1 : 0, container ? -levels : levels, -i);
     };
     std::sort(order.begin(), order.end(), [&](int a, int b) { return rank(a) < rank(b); });
     for (int i : order) {

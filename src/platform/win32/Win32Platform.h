@@ -151,7 +151,7 @@ private:
     LRESULT onControlColor(WindowState& window, UINT message, HDC dc, HWND control);
     LRESULT controlMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void paintCanvas(WindowState& window, const ControlState& control, HDC dc);
-    void paintTabPage(const ControlState& tab);
+    void paintTabPage(WindowState& window, const ControlState& tab);
 
     // MessageLoop.cpp
     void dispatch(MSG& msg);
