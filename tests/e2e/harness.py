@@ -656,6 +656,29 @@ class Session:
         """A key press through SendInput, e.g. "ctrl+F11"."""
         self.inspect_status("hotkey", combination)
 
+    def keys(self, *presses):
+        """Key presses in turn through SendInput, e.g. "Down", "Right", "Return", "alt+2"."""
+        self.inspect_status("keys", *presses)
+
+    def type_text(self, edit, text):
+        """Selects an edit box's text and types `text` over it, character by character."""
+        self.inspect_status("type", edit["handle"], text)
+
+    def mouse(self, control, x=None, y=None, double=False):
+        """A left click (or double click) at client point (x, y), the middle by default."""
+        width, height = control["rect"][2:]
+        x = width // 2 if x is None else x
+        y = height // 2 if y is None else y
+        self.inspect_status("mouse", control["handle"], x, y, "double" if double else "click")
+
+    def sync(self, window):
+        """Returns once the program has handled everything posted to `window` before,
+        so what that opened (a message box) exists. Needs an edit box in the window."""
+        edit = find_control(window, **{"class": "Edit"})
+        if edit is None:
+            raise AssertionError(f"no edit box to synchronise on in {window['text']!r}")
+        self.inspect_status("sync", edit["handle"])
+
     def inspect_status(self, *args):
         status, out = self.tool("inspector.exe", *args)
         if status != 0:
@@ -701,6 +724,27 @@ class Session:
     def file_attributes(self, name):
         """GetFileAttributesW as the program sees it (None when missing)."""
         return self.inspect("attrs", self.windows_path(name))["attributes"]
+
+    # -- registry --
+
+    def reg(self, *args):
+        """Wine's reg.exe in this prefix, e.g. reg("add", key, "/v", name, "/d", data, "/f");
+        returns (status, output)."""
+        done = subprocess.run([_config("VARNEL_WINE"), "reg", *args], env=self.env(),
+                              stdin=subprocess.DEVNULL, capture_output=True, timeout=WAIT)
+        return done.returncode, done.stdout.decode("gbk", errors="replace")
+
+    def registry_value(self, key, name):
+        """The data of a string value, e.g. under "HKLM\\SOFTWARE\\...\\Run"; None when
+        the value does not exist."""
+        status, out = self.reg("query", key, "/v", name)
+        if status != 0:
+            return None
+        for line in out.splitlines():
+            parts = line.strip().split(None, 2)
+            if len(parts) >= 2 and parts[0].lower() == name.lower() and parts[1] == "REG_SZ":
+                return parts[2] if len(parts) == 3 else ""
+        raise AssertionError(f"reg query {key} /v {name} gave no value line: {out!r}")
 
     def wait_call(self, function, timeout=WAIT, pid=None):
         """Waits for the first relayed call of `function`; returns it and the wall-clock

@@ -8,7 +8,12 @@
 //   inspector tab HWND INDEX             TCM_SETCURFOCUS (the control reports the page change)
 //   inspector post HWND MSG WPARAM LPARAM
 //   inspector key HWND VK                WM_KEYDOWN and WM_KEYUP posted to one control
+//   inspector type HWND TEXT             an edit box's text selected, then TEXT typed (WM_CHAR)
+//   inspector mouse HWND X Y click|double   left button at client point (X, Y), posted
+//   inspector sync EDIT                  waits until the edit box's thread has handled
+//                                        everything posted before; prints {"synced":true}
 //   inspector hotkey MOD+KEY             e.g. ctrl+F11, through SendInput
+//   inspector keys KEY...                several presses in turn, e.g. Down Right Return
 //   inspector presses MOD+KEY [MS MOD+KEY]...   hotkeys with pauses of MS milliseconds
 //   inspector hold MOD+KEY               registers that hotkey itself and keeps it
 //                                        until ended; prints {"held":true|false}
@@ -339,6 +344,18 @@ int postKey(HWND window, UINT vk) {
 }
 
 UINT virtualKey(const std::wstring& name) {
+    struct Named {
+        const wchar_t* name;
+        UINT key;
+    };
+    constexpr Named kNamed[] = {
+        {L"up", VK_UP},         {L"down", VK_DOWN},     {L"left", VK_LEFT}, {L"right", VK_RIGHT},
+        {L"return", VK_RETURN}, {L"escape", VK_ESCAPE}, {L"tab", VK_TAB},   {L"space", VK_SPACE}};
+    for (const auto& named : kNamed) {
+        if (_wcsicmp(name.c_str(), named.name) == 0) {
+            return named.key;
+        }
+    }
     if ((name[0] == L'F' || name[0] == L'f') && name.size() > 1) {
         int n = _wtoi(name.c_str() + 1);
         if (n >= 1 && n <= 24) {
@@ -513,6 +530,59 @@ int messageBox(const Filter& base, const std::wstring& answer) {
     return 1;
 }
 
+// As a user who selects the box's text and types over it: each character
+// goes through the box's own handling (length limit, change report).
+int typeText(HWND edit, const std::wstring& text) {
+    PostMessageW(edit, EM_SETSEL, 0, -1);
+    for (wchar_t c : text) {
+        PostMessageW(edit, WM_CHAR, c, 1);
+    }
+    return 0;
+}
+
+// Press and release posted together, so a spin control's auto-repeat has no
+// time to add a step; a double click as Windows reports one.
+int mouse(HWND window, int x, int y, bool twice) {
+    const LPARAM at = MAKELPARAM(x, y);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(window, WM_LBUTTONUP, 0, at);
+    if (twice) {
+        PostMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        PostMessageW(window, WM_LBUTTONUP, 0, at);
+    }
+    return 0;
+}
+
+// A marker through the queue: the box's modify flag, which programs here
+// never read, flipped by a posted message. Once the flip shows, everything
+// posted to that thread before has been handled, and whatever it opened
+// (a message box) exists.
+bool passMarker(HWND edit) {
+    constexpr DWORD kSyncTimeoutMs = 30000;
+    bool done = false;
+    const bool before = sendWithTimeout(edit, EM_GETMODIFY, 0, 0, &done) != 0;
+    if (!done || !PostMessageW(edit, EM_SETMODIFY, !before, 0)) {
+        return false;
+    }
+    for (DWORD start = GetTickCount(); GetTickCount() - start < kSyncTimeoutMs; Sleep(10)) {
+        const bool now = sendWithTimeout(edit, EM_GETMODIFY, 0, 0, &done) != 0;
+        if (done && now != before) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Two markers in turn: the second also follows what the program posted to
+// itself while handling the messages before the first.
+int sync(HWND edit) {
+    if (!passMarker(edit) || !passMarker(edit)) {
+        return 3;
+    }
+    tooltext::print("{\"synced\":true}\n");
+    return 0;
+}
+
 int attributes(const std::wstring& path) {
     DWORD attrs = GetFileAttributesW(path.c_str());
     std::string value = attrs == INVALID_FILE_ATTRIBUTES ? "null" : number(attrs);
@@ -532,6 +602,14 @@ int run(const std::vector<std::wstring>& args) {
     }
     if (command == L"hotkey" && rest.size() == 1) {
         return hotkey(rest[0]);
+    }
+    if (command == L"keys" && !rest.empty()) {
+        for (const std::wstring& key : rest) {
+            if (int status = hotkey(key); status != 0) {
+                return status;
+            }
+        }
+        return 0;
     }
     if (command == L"presses" && rest.size() % 2 == 1) {
         return presses(rest);
@@ -573,6 +651,16 @@ int run(const std::vector<std::wstring>& args) {
     }
     if (command == L"key" && rest.size() == 2) {
         return postKey(window, virtualKey(rest[1]));
+    }
+    if (command == L"type" && rest.size() == 2) {
+        return typeText(window, rest[1]);
+    }
+    if (command == L"mouse" && rest.size() == 4 && (rest[3] == L"click" || rest[3] == L"double")) {
+        return mouse(window, static_cast<int>(parseNumber(rest[1])),
+                     static_cast<int>(parseNumber(rest[2])), rest[3] == L"double");
+    }
+    if (command == L"sync" && rest.size() == 1) {
+        return sync(window);
     }
     if (command == L"post" && rest.size() == 4) {
         auto message = static_cast<UINT>(parseNumber(rest[1]));
