@@ -293,6 +293,13 @@ def controls(window):
         yield from controls(child)
 
 
+def controls_sized(window, width, height):
+    """The controls of that size, left to right then top to bottom: how to tell
+    controls apart whose texts change."""
+    found = [c for c in controls(window) if c["rect"][2:] == [width, height]]
+    return sorted(found, key=lambda c: (c["rect"][0], c["rect"][1]))
+
+
 def find_control(window, **criteria):
     for control in controls(window):
         if all(control.get(k) == v for k, v in criteria.items()):
@@ -599,6 +606,19 @@ class Session:
         subprocess.run(["xdotool", *map(str, args)], env={**os.environ, "DISPLAY": self.display},
                        check=True, timeout=30)
 
+    def click_tray_icon(self, button=1):
+        """A real mouse click (1 left, 3 right) on the tray icon at the right end of the
+        virtual desktop's taskbar (the program's icon is the only one there)."""
+        bar = self.inspect("list", "--class", "Shell_TrayWnd")[0]["rect"]
+        # Wine lines the icons up from the right, each 20 pixels wide.
+        x, y = bar[0] + bar[2] - 10, bar[1] + bar[3] // 2
+        self.xdotool("mousemove", x, y, "click", button)
+        return x, y
+
+    def popup_menu(self, timeout=WAIT):
+        """Waits for a popup menu of the program to be shown; returns its window."""
+        return self.wait_window(timeout, cls="#32768")
+
     def start_compositor(self):
         """xcompmgr on this display, so layered windows are really translucent."""
         self.compositor = subprocess.Popen(["xcompmgr", "-d", self.display],
@@ -607,7 +627,7 @@ class Session:
     def screenshot(self, path, rect=None):
         """The screen, or the part [left, top, width, height] of it (as the inspector's
         rectangles), as an image file."""
-        crop = ["-crop", "{2}x{3}+{0}+{1}".format(*rect)] if rect else []
+        crop = ["-crop", "{2}x{3}+{0}+{1}".format(*rect), "+repage"] if rect else []
         subprocess.run(["import", "-display", self.display, "-window", "root", *crop, path],
                        check=True, timeout=30)
 
