@@ -102,18 +102,19 @@ WindowSpec mainWindowSpec() {
 void fillStartupLabels(Program& program) {
     Platform& platform = program.platform;
     const WindowId window = program.mainWindow;
-    platform.setText(window, "标签4",
-                     "关机时间为" + decimal(program.shutdownTime[0]) + ":" +
-                         decimal(program.shutdownTime[1]));
+    platform.setText(
+        window, "标签4",
+        "关机时间为" + decimal(program.shutdownTime[0]) + ":" + decimal(program.shutdownTime[1]));
 
     const LocalTime now = platform.now();
-    platform.setText(window, "标签2",
-                     decimal(now.year) + "年" + decimal(now.month) + "月" + decimal(now.day) + "日");
+    platform.setText(
+        window, "标签2",
+        decimal(now.year) + "年" + decimal(now.month) + "月" + decimal(now.day) + "日");
 
     const bool sunday = now.weekday == 0;
-    platform.setText(window, "标签3",
-                     sunday ? std::string("星期天")
-                            : std::string("星期") + kWeekdayNumerals[now.weekday % 7]);
+    platform.setText(
+        window, "标签3",
+        sunday ? std::string("星期天") : std::string("星期") + kWeekdayNumerals[now.weekday % 7]);
     if (sunday) {
         platform.setVisible(window, "LOGO标签8", true);
         platform.setVisible(window, "图片框1", true);

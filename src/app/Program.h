@@ -31,7 +31,7 @@ struct Program {
     bool countdownPromptShown = false;
     std::int32_t secondsToShutdown = 0;
     std::int32_t reminderShownCount = 0;
-    int postponeField = 0;  // 0 none, 1 hour box, 2 minute box of the countdown window
+    int postponeField = 0;    // 0 none, 1 hour box, 2 minute box of the countdown window
     int lastTickSecond = -1;  // second of day handled by the last clock tick
 
     // Hotkeys.

@@ -9,7 +9,7 @@ void showMainWindow(Program& program);
 void hideMainWindow(Program& program);
 void toggleMainWindow(Program& program);
 
-void addTrayIcon(Program& program);      // when option "显示托盘图标" is on
+void addTrayIcon(Program& program);  // when option "显示托盘图标" is on
 void removeTrayIcon(Program& program);
 void onTrayNotify(Program& program, int kind);
 void popupMainMenu(Program& program);

@@ -8,7 +8,9 @@ namespace varnel {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -58,6 +60,8 @@ std::int32_t textToInt(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
-std::string decimal(long long value) { return std::to_string(value); }
+std::string decimal(long long value) {
+    return std::to_string(value);
+}
 
 }  // namespace varnel

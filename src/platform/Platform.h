@@ -12,7 +12,7 @@
 
 namespace varnel {
 
-using WindowId = int;  // 0 = no window
+using WindowId = int;                 // 0 = no window
 using NativeHandle = std::uintptr_t;  // a raw window handle, for the literal user32 calls
 
 struct Rect {
@@ -42,22 +42,22 @@ struct Font {
 };
 
 enum class ControlKind {
-    Label,          // static text; reports DoubleClick and MouseOver
-    Edit,           // single-line edit box; reports Changed, FocusGained, MouseOver
-    CheckBox,       // auto check box; reports Clicked (after the state flipped)
-    DropDownList,   // reports DropDownOpened, DropDownClosed, SelectionChanged
-    Spin,           // up-down arrows; reports Spin with +1 (up/right) or -1 (down/left)
-    Tab,            // tab control; items are the page captions; reports PageChanged
-    Button,         // push button (also the "picture buttons"); reports Clicked, KeyUp, MouseOver
-    Hyperlink,      // underlined link text; reports Clicked
-    GroupBox,       // caption frame
-    ShapeBox,       // drawn rectangle (the clock's digit frames and colon dots)
-    Picture,        // shows an icon set with setPicture
+    Label,         // static text; reports DoubleClick and MouseOver
+    Edit,          // single-line edit box; reports Changed, FocusGained, MouseOver
+    CheckBox,      // auto check box; reports Clicked (after the state flipped)
+    DropDownList,  // reports DropDownOpened, DropDownClosed, SelectionChanged
+    Spin,          // up-down arrows; reports Spin with +1 (up/right) or -1 (down/left)
+    Tab,           // tab control; items are the page captions; reports PageChanged
+    Button,        // push button (also the "picture buttons"); reports Clicked, KeyUp, MouseOver
+    Hyperlink,     // underlined link text; reports Clicked
+    GroupBox,      // caption frame
+    ShapeBox,      // drawn rectangle (the clock's digit frames and colon dots)
+    Picture,       // shows an icon set with setPicture
     ListBox,
 };
 
 struct ControlSpec {
-    std::string name;    // design name, unique within its window
+    std::string name;  // design name, unique within its window
     ControlKind kind = ControlKind::Label;
     std::string parent;  // "" = the window; else the design name of a container
     int page = -1;       // with a Tab parent: the page the control lives on
@@ -65,10 +65,10 @@ struct ControlSpec {
     std::string text;    // design-time caption or content
     bool visible = true;
     bool enabled = true;
-    int maxLength = 0;                // Edit: 0 = no limit
-    std::vector<std::string> items;   // DropDownList, Tab
-    std::string hint;                 // tooltip (buttons)
-    bool horizontal = false;          // Spin
+    int maxLength = 0;               // Edit: 0 = no limit
+    std::vector<std::string> items;  // DropDownList, Tab
+    std::string hint;                // tooltip (buttons)
+    bool horizontal = false;         // Spin
     Font font;
     Color textColor = kDefaultColor;
     Color backColor = kDefaultColor;  // kDefaultColor = the window's background
@@ -78,29 +78,29 @@ struct WindowSpec {
     std::string title;
     Rect rect;  // position (screen) and client size, pixels at 96 DPI
     Color background = kDefaultColor;
-    bool caption = true;         // title bar with a close box
-    bool toolWindow = false;     // no taskbar button
-    bool endsProgram = false;    // destroying it ends the event loop
+    bool caption = true;       // title bar with a close box
+    bool toolWindow = false;   // no taskbar button
+    bool endsProgram = false;  // destroying it ends the event loop
     std::vector<ControlSpec> controls;
 };
 
 enum class EventKind {
     Clicked,
     DoubleClicked,
-    Changed,          // edit text changed, by the user or by setText
+    Changed,  // edit text changed, by the user or by setText
     FocusGained,
     DropDownOpened,
-    DropDownClosed,   // after the final selection is in place
-    SelectionChanged, // a list's selection changed while its drop-down was closed
-    Spin,             // arg +1 or -1
-    PageChanged,      // arg = new page; also when code sets the page
-    KeyUp,            // arg = virtual-key code, on the control with the focus
-    AltKey,           // arg = virtual-key code pressed together with Alt, anywhere in the window
-    MouseOver,        // the pointer entered the control
-    Timer,            // control = the timer's name
-    Hotkey,           // arg = registration identifier
-    TrayNotify,       // arg = kTrayLeftClick or kTrayRightClick
-    Destroyed,        // the window is gone (closed by the user or by destroyWindow)
+    DropDownClosed,    // after the final selection is in place
+    SelectionChanged,  // a list's selection changed while its drop-down was closed
+    Spin,              // arg +1 or -1
+    PageChanged,       // arg = new page; also when code sets the page
+    KeyUp,             // arg = virtual-key code, on the control with the focus
+    AltKey,            // arg = virtual-key code pressed together with Alt, anywhere in the window
+    MouseOver,         // the pointer entered the control
+    Timer,             // control = the timer's name
+    Hotkey,            // arg = registration identifier
+    TrayNotify,        // arg = kTrayLeftClick or kTrayRightClick
+    Destroyed,         // the window is gone (closed by the user or by destroyWindow)
 };
 
 inline constexpr int kTrayLeftClick = 1;
@@ -180,7 +180,7 @@ public:
 
     // Processes and the system.
     virtual bool startProcess(const std::string& commandLine) = 0;  // does not wait
-    virtual void exitProcess(int exitCode) = 0;  // the fake records and returns
+    virtual void exitProcess(int exitCode) = 0;                     // the fake records and returns
     virtual bool requestSystemShutdown(bool force) = 0;
     virtual bool openUrl(const std::string& url) = 0;
 
@@ -189,7 +189,7 @@ public:
     virtual void destroyWindow(WindowId window) = 0;
     virtual bool windowExists(WindowId window) = 0;
     virtual void runModal(WindowId window) = 0;  // returns when the window is gone
-    virtual void runEventLoop() = 0;              // returns when the program's window is gone
+    virtual void runEventLoop() = 0;             // returns when the program's window is gone
     virtual void processPendingEvents() = 0;
     virtual void pause(int milliseconds) = 0;
     virtual void bringToFront(WindowId window) = 0;
@@ -224,8 +224,8 @@ public:
 
     // System-wide hotkeys; presses arrive as Hotkey events of the window's
     // `target` control. Returns a non-zero identifier, or 0 when refused.
-    virtual int registerHotkey(WindowId window, const std::string& target,
-                               HotkeyModifier modifier, unsigned virtualKey) = 0;
+    virtual int registerHotkey(WindowId window, const std::string& target, HotkeyModifier modifier,
+                               unsigned virtualKey) = 0;
     virtual void unregisterHotkey(WindowId window, int id) = 0;
 
     // Notification-area icon of a window; clicks arrive as TrayNotify events.

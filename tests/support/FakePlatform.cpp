@@ -48,7 +48,9 @@ constexpr NativeHandle kHandleBase = 0x10000;
 
 }  // namespace
 
-FakePlatform::FakePlatform() { clock = LocalTime{2026, 12, 7, 1, 12, 0, 0, 0}; }
+FakePlatform::FakePlatform() {
+    clock = LocalTime{2026, 12, 7, 1, 12, 0, 0, 0};
+}
 
 FakePlatform::~FakePlatform() = default;
 
@@ -171,7 +173,9 @@ FakeControl& FakePlatform::mutableControl(WindowId window, const std::string& na
 
 // ---- files, registry, processes ----
 
-bool FakePlatform::fileExists(const std::string& path) { return files.count(path) != 0; }
+bool FakePlatform::fileExists(const std::string& path) {
+    return files.count(path) != 0;
+}
 
 std::optional<std::uint32_t> FakePlatform::fileAttributes(const std::string& path) {
     auto it = files.find(path);
@@ -280,7 +284,9 @@ void FakePlatform::destroyWindow(WindowId window) {
     sink->onEvent(Event{window, "", EventKind::Destroyed, 0});
 }
 
-bool FakePlatform::windowExists(WindowId window) { return windows_.count(window) != 0; }
+bool FakePlatform::windowExists(WindowId window) {
+    return windows_.count(window) != 0;
+}
 
 void FakePlatform::runModal(WindowId window) {
     if (!windowExists(window)) {
@@ -295,7 +301,9 @@ void FakePlatform::runModal(WindowId window) {
     destroyWindow(window);
 }
 
-void FakePlatform::runEventLoop() { log.push_back("runEventLoop"); }
+void FakePlatform::runEventLoop() {
+    log.push_back("runEventLoop");
+}
 
 void FakePlatform::bringToFront(WindowId window) {
     log.push_back("bringToFront " + this->window(window).spec.title);
@@ -305,9 +313,13 @@ void FakePlatform::setWindowVisible(WindowId window, bool visible) {
     this->window(window).visible = visible;
 }
 
-bool FakePlatform::windowVisible(WindowId window) { return this->window(window).visible; }
+bool FakePlatform::windowVisible(WindowId window) {
+    return this->window(window).visible;
+}
 
-Rect FakePlatform::windowRect(WindowId window) { return this->window(window).rect; }
+Rect FakePlatform::windowRect(WindowId window) {
+    return this->window(window).rect;
+}
 
 void FakePlatform::moveWindow(WindowId window, int left, int top) {
     FakeWindow& w = this->window(window);
@@ -376,7 +388,9 @@ void FakePlatform::setFocus(WindowId window, const std::string& control) {
     }
 }
 
-std::string FakePlatform::focusedControl(WindowId window) { return this->window(window).focus; }
+std::string FakePlatform::focusedControl(WindowId window) {
+    return this->window(window).focus;
+}
 
 void FakePlatform::setPicture(WindowId window, const std::string& control,
                               const std::string& iconBytes) {
@@ -416,11 +430,10 @@ int FakePlatform::registerHotkey(WindowId window, const std::string& target,
     const auto same = [&](HotkeyModifier m, unsigned vk) {
         return m == modifier && vk == virtualKey;
     };
-    const bool taken =
-        std::any_of(takenHotkeys.begin(), takenHotkeys.end(),
-                    [&](const auto& t) { return same(t.first, t.second); }) ||
-        std::any_of(hotkeys.begin(), hotkeys.end(),
-                    [&](const Hotkey& h) { return same(h.modifier, h.virtualKey); });
+    const bool taken = std::any_of(takenHotkeys.begin(), takenHotkeys.end(),
+                                   [&](const auto& t) { return same(t.first, t.second); }) ||
+                       std::any_of(hotkeys.begin(), hotkeys.end(),
+                                   [&](const Hotkey& h) { return same(h.modifier, h.virtualKey); });
     if (taken) {
         return 0;
     }
@@ -436,8 +449,7 @@ void FakePlatform::unregisterHotkey(WindowId, int id) {
                   hotkeys.end());
 }
 
-bool FakePlatform::addTrayIcon(WindowId, const std::string& iconPath,
-                               const std::string& tooltip) {
+bool FakePlatform::addTrayIcon(WindowId, const std::string& iconPath, const std::string& tooltip) {
     trayIconShown = true;
     trayIconPath = iconPath;
     trayTooltip = tooltip;
@@ -457,7 +469,8 @@ NativeHandle FakePlatform::nativeHandle(WindowId window) {
 }
 
 long FakePlatform::getWindowLongA(WindowId window, int index) {
-    effectCalls.push_back({"GetWindowLongA", {static_cast<long long>(nativeHandle(window)), index}, ""});
+    effectCalls.push_back(
+        {"GetWindowLongA", {static_cast<long long>(nativeHandle(window)), index}, ""});
     return this->window(window).exStyle;
 }
 
@@ -488,7 +501,9 @@ NativeHandle FakePlatform::getWindow(NativeHandle window, unsigned command) {
 
 void FakePlatform::setParent(WindowId window, NativeHandle parent) {
     effectCalls.push_back(
-        {"SetParent", {static_cast<long long>(nativeHandle(window)), static_cast<long long>(parent)}, ""});
+        {"SetParent",
+         {static_cast<long long>(nativeHandle(window)), static_cast<long long>(parent)},
+         ""});
     this->window(window).parent = parent;
 }
 

@@ -79,16 +79,16 @@ public:
     Size screen{1024, 768};
     std::string exeDir = "C:\\Program Files\\Varnel";
     std::string exeName = "varnel.exe";
-    std::map<std::string, FakeFile> files;  // path -> content
+    std::map<std::string, FakeFile> files;        // path -> content
     std::map<std::string, std::string> registry;  // "key\\value" -> data
-    bool writesFail = false;  // every file write fails (a full disk)
+    bool writesFail = false;                      // every file write fails (a full disk)
     // Files that exist but cannot be read (another program holds them locked).
     std::set<std::string> unreadableFiles;
     // Combinations (modifier, vk) already held by another program.
     std::vector<std::pair<HotkeyModifier, unsigned>> takenHotkeys;
     std::map<std::string, NativeHandle> topLevelByClass;  // for findWindowA
-    std::map<NativeHandle, NativeHandle> firstChild;       // for getWindow(.., 5)
-    int menuChoice = 0;  // command popupMenu returns
+    std::map<NativeHandle, NativeHandle> firstChild;      // for getWindow(.., 5)
+    int menuChoice = 0;                                   // command popupMenu returns
 
     // Answers for the next message boxes, in order. A box with no answer
     // queued fails the test.
@@ -104,7 +104,8 @@ public:
     std::vector<bool> shutdownRequests;  // the force flag of each request
     std::vector<std::string> openedUrls;
     std::vector<Hotkey> hotkeys;  // currently registered
-    std::vector<std::string> log;  // registerHotkey, unregisterHotkey, startProcess, exitProcess, ...
+    std::vector<std::string>
+        log;  // registerHotkey, unregisterHotkey, startProcess, exitProcess, ...
     std::vector<EffectCall> effectCalls;
     std::vector<std::vector<MenuItem>> menus;
     bool exited = false;
@@ -193,8 +194,7 @@ public:
     NativeHandle nativeHandle(WindowId window) override;
     long getWindowLongA(WindowId window, int index) override;
     void setWindowLongA(WindowId window, int index, long value) override;
-    void setLayeredWindowAttributes(WindowId window, Color key, int alpha,
-                                    unsigned flags) override;
+    void setLayeredWindowAttributes(WindowId window, Color key, int alpha, unsigned flags) override;
     NativeHandle findWindowA(const std::string& className) override;
     NativeHandle getWindow(NativeHandle window, unsigned command) override;
     void setParent(WindowId window, NativeHandle parent) override;

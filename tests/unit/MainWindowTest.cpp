@@ -13,8 +13,7 @@ using testing::FakePlatform;
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        program.mainWindow =
-            fake.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
+        program.mainWindow = fake.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
     }
     bool shown(const char* control) { return fake.visible(program.mainWindow, control); }
     std::string text(const char* control) { return fake.text(program.mainWindow, control); }

@@ -22,8 +22,8 @@ TEST(TextToNumber, ReadsTheLeadingDecimalAndTruncatesTowardZero) {
 }
 
 TEST(TextToNumber, EmptyOrNonNumericGivesZero) {
-    for (const char* text : {"", " ", "abc", "-", "+", ".", "nan", "NaN", "inf", "-inf", "真",
-                             "\xff\xfe", "0x1F"}) {
+    for (const char* text :
+         {"", " ", "abc", "-", "+", ".", "nan", "NaN", "inf", "-inf", "真", "\xff\xfe", "0x1F"}) {
         EXPECT_EQ(textToNumber(text), 0.0) << text;
         EXPECT_EQ(textToInt(text), 0) << text;
     }

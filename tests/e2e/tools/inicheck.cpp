@@ -54,7 +54,9 @@ const std::vector<Case> kCases = {
     {"';' comment lines",
      "; 常用设置\r\n[热键关机]\r\n;1=5\r\n1=2\r\n2=8 ; 说明\r\n",
      false,
-     {{"热键关机", "1"}, {"热键关机", ";1"}, {"热键关机", "2"}},
+     // ";1" itself is not compared: Windows takes the line for a comment, as we
+     // do, while Wine reads it as a key.
+     {{"热键关机", "1"}, {"热键关机", "2"}},
      {{"热键关机", "1", "0"}, {"热键关机", "2", "9"}}},
     {"LF line ends",
      "[关机时间]\n小时=23\n分钟=0\n[隐藏启动]\n是=假\n",
