@@ -750,9 +750,12 @@ class Session:
     def reg(self, *args):
         """Wine's reg.exe in this prefix, e.g. reg("add", key, "/v", name, "/d", data, "/f");
         returns (status, output)."""
-        done = subprocess.run([_config("VARNEL_WINE"), "reg", *args], env=self.env(),
-                              stdin=subprocess.DEVNULL, capture_output=True, timeout=WAIT)
-        return done.returncode, done.stdout.decode("gbk", errors="replace")
+        with tempfile.TemporaryFile(dir=self.dir) as out:  # not a pipe: see tool()
+            done = subprocess.run([_config("VARNEL_WINE"), "reg", *args], env=self.env(),
+                                  stdin=subprocess.DEVNULL, stdout=out,
+                                  stderr=subprocess.DEVNULL, timeout=WAIT)
+            out.seek(0)
+            return done.returncode, out.read().decode("gbk", errors="replace")
 
     def registry_value(self, key, name):
         """The data of a string value, e.g. under "HKLM\\SOFTWARE\\...\\Run"; None when
