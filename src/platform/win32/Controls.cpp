@@ -152,6 +152,7 @@ void Win32Platform::addTooltip(WindowState& window, HWND control, const std::str
             CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                             CW_USEDEFAULT, CW_USEDEFAULT, window.hwnd, nullptr, instance_, nullptr);
+        SendMessageW(window.tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(font(Font{})), FALSE);
     }
     std::wstring text = wideFrom(hint);
     TOOLINFOW tool{};

@@ -27,10 +27,18 @@ WindowId Win32Platform::createWindow(const WindowSpec& spec, EventSink& sink, Wi
     }
 
     const DWORD style = (spec.caption ? kCaptionStyle : WS_POPUP) | WS_CLIPCHILDREN;
-    const DWORD exStyle = spec.toolWindow ? WS_EX_TOOLWINDOW : 0;
+    // A window with a caption keeps its taskbar button although it has an owner.
+    const DWORD exStyle = spec.toolWindow ? WS_EX_TOOLWINDOW : spec.caption ? WS_EX_APPWINDOW : 0;
     RECT frame{0, 0, scale(spec.rect.width), scale(spec.rect.height)};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    // An owner set into another window (the desktop) would hand the ownership
+    // to that window's top level, another program's; then the owner stays ours
+    // only for runModal.
     const WindowState* ownerState = find(owner);
+    const HWND ownerHwnd =
+        ownerState && GetAncestor(ownerState->hwnd, GA_PARENT) == GetDesktopWindow()
+            ? ownerState->hwnd
+            : nullptr;
 
     WindowState& window = *state;
     const WindowId id = window.id;
@@ -38,8 +46,7 @@ WindowId Win32Platform::createWindow(const WindowSpec& spec, EventSink& sink, Wi
     // WM_NCCREATE links the handle and the state (windowProc).
     if (!CreateWindowExW(exStyle, kWindowClass, wideFrom(spec.title).c_str(), style,
                          scale(spec.rect.left), scale(spec.rect.top), frame.right - frame.left,
-                         frame.bottom - frame.top, ownerState ? ownerState->hwnd : nullptr, nullptr,
-                         instance_, &window)) {
+                         frame.bottom - frame.top, ownerHwnd, nullptr, instance_, &window)) {
         windows_.erase(id);
         return 0;
     }
