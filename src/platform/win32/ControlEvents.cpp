@@ -184,6 +184,11 @@ LRESULT Win32Platform::controlMessage(HWND hwnd, UINT message, WPARAM wParam, LP
                 return result;
             }
             break;
+        case WM_CHAR:
+            if (kind == ControlKind::Edit && (wParam == L'\r' || wParam == 0x1B)) {
+                return 0;  // a one-line edit box beeps at Enter and Escape
+            }
+            break;
         case WM_SETCURSOR:
             if (kind == ControlKind::Hyperlink) {
                 SetCursor(LoadCursorW(nullptr, IDC_HAND));
