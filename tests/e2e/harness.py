@@ -810,7 +810,8 @@ class Spawned:
             with open(self.out, "rb") as f:
                 data = f.read()
             return data.split(b"\n", 1)[0] if b"\n" in data else None
-        return json.loads(self.session.wait_for(line, timeout, f"a report from {self.process.args}"))
+        return json.loads(self.session.wait_for(line, timeout,
+                                                f"a report from {self.process.args}"))
 
 
 if __name__ == "__main__":

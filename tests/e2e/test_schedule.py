@@ -1,0 +1,72 @@
+"""The daily schedule: five minutes ahead the countdown window opens by itself with the
+seconds left, and at the shutdown minute the shutdown is requested as configured."""
+
+import time
+import unittest
+
+from defaults import scenario_settings
+from harness import WAIT, Session, controls_sized, settings_text
+
+COUNTDOWN_TITLE = " 关机提示"
+EWX_SHUTDOWN, EWX_FORCE, EWX_POWEROFF = 0x1, 0x4, 0x8
+START_UP_ROOM = 25  # seconds start-up may take before the first tick
+
+
+def next_shutdown_minute():
+    """The nearest minute start that leaves room for start-up: 25 to 85 s from now."""
+    now = time.time()
+    start = (int(now) // 60 + 1) * 60
+    return start if start - now >= START_UP_ROOM else start + 60
+
+
+def with_shutdown_time(rows, when):
+    local = time.localtime(when)
+    time_row = ("关机时间", [("小时", str(local.tm_hour)), ("分钟", str(local.tm_min))])
+    return [time_row if section == "关机时间" else (section, keys) for section, keys in rows]
+
+
+class Schedule(unittest.TestCase):
+    def seconds_shown(self, s):
+        """The countdown window's big value as a number, with the wall-clock span of the
+        reading; checks the unit and the caption that go with a number of seconds."""
+        before = time.time()
+        window = s.window(title=COUNTDOWN_TITLE)
+        after = time.time()
+        value, = controls_sized(window, 140, 31)
+        unit, = controls_sized(window, 32, 24)
+        caption, = controls_sized(window, 72, 24)
+        self.assertEqual((caption["text"], unit["text"]), ("关机时间：", "秒"))
+        self.assertRegex(value["text"], r"^\d+$")
+        return int(value["text"]), before, after
+
+    def test_announcement_then_request_at_the_shutdown_minute(self):
+        minute = next_shutdown_minute()
+        settings = with_shutdown_time(scenario_settings(强行关机=False), minute)
+        with Session(self.id(), settings=settings_text(settings),
+                     relay=["user32.ExitWindowsEx"]) as s:
+            s.start()
+            main = s.window(handle=s.wait_start_up())
+            s.wait_window(title=COUNTDOWN_TITLE)
+            s.mark("announcement")
+            self.assertTrue(s.window(handle=main["handle"])["enabled"],
+                            "the announcement's window is not modal")
+
+            # 60 x (minutes ahead) - second, as the clock runs: 1 to 120 here.
+            shown, before, after = self.seconds_shown(s)
+            self.assertGreaterEqual(shown, minute - after - 1.5)
+            self.assertLessEqual(shown, minute - before + 1.5)
+            s.wait_for(lambda: self.seconds_shown(s)[0] < shown, 10, "the seconds left to go down")
+
+            call, seen = s.wait_call("ExitWindowsEx", timeout=minute - time.time() + WAIT)
+            delay = seen - minute
+            print(f"shutdown requested {delay:.3f} s after the start of the shutdown minute "
+                  f"(seen in the trace)")
+            self.assertGreaterEqual(delay, 0, "requested before the shutdown minute")
+            self.assertLess(delay, 60, "requested after the shutdown minute")
+            self.assertEqual(call.args[0], EWX_SHUTDOWN | EWX_POWEROFF,
+                             "not forced: option 强行关机 is off")
+            self.assertIsNotNone(s.wait_exit(WAIT), "the request ends the Wine session")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
