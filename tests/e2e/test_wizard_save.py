@@ -10,7 +10,8 @@ from wizard import (MB_YESNO_QUESTION, MOD_ALT, MOD_CONTROL, MOD_SHIFT, RUN_KEY,
                     VK_F1, hotkey_registrations, look, open_from_menu, settle, wait_wizard)
 
 RELAY = ["user32.RegisterHotKey", "user32.UnregisterHotKey", "kernel32.CreateProcessW",
-         "user32.MessageBoxW"]
+         "user32.MessageBoxW", "shell32.Shell_NotifyIconW"]
+NIM_DELETE = 2
 FINISH_TITLE = "设置已经成功，重启后生效！"
 FINISH_TEXT = "设置成功! 程序重启后生效。\r\n 是否立刻重启？ \r\n‘是’为立刻重新启动程序"
 IDYES, IDNO = 6, 7
@@ -73,7 +74,8 @@ class WizardSave(unittest.TestCase):
                        WAIT, "the new instance's start-up")
             s.mark("new instance up")
 
-            # Released by the old instance before it started the new one, with the quoted path.
+            # Hotkeys released and tray icon removed by the old instance before it started
+            # the new one, with the quoted path.
             calls = s.relay_calls()
             started = [i for i, c in enumerate(calls) if c.function == "CreateProcessW"
                        and c.pid == old]
@@ -82,6 +84,10 @@ class WizardSave(unittest.TestCase):
                         and c.pid == old and c.retval]
             self.assertEqual(len(released), 4, "all four hotkeys released")
             self.assertLess(max(released), started[0])
+            removed = [i for i, c in enumerate(calls) if c.function == "Shell_NotifyIconW"
+                       and c.pid == old and c.args[0] == NIM_DELETE]
+            self.assertEqual(len(removed), 1, "the tray icon removed")
+            self.assertLess(removed[0], started[0])
             self.assertEqual(hotkey_registrations(s, new), sorted([
                 (MOD_ALT, VK_F1 + 9), (MOD_CONTROL, VK_F1 + 2), (MOD_SHIFT, VK_F1 + 8),
                 (MOD_CONTROL, VK_F1 + 7)]), "the new instance holds the new hotkeys")
