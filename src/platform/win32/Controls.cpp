@@ -171,14 +171,10 @@ POINT Win32Platform::origin(const WindowState& window, int index, int nesting) c
     }
     const ControlState& parent = window.controls[p];
     POINT at = origin(window, p, nesting + 1);
+    // Tab pages count from the tab control's own corner, headers included, as
+    // the pages were laid out; their contents already start below the headers.
     at.x += scale(parent.spec.rect.left);
     at.y += scale(parent.spec.rect.top);
-    if (parent.spec.kind == ControlKind::Tab && parent.hwnd) {
-        RECT page{0, 0, scale(parent.spec.rect.width), scale(parent.spec.rect.height)};
-        SendMessageW(parent.hwnd, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
-        at.x += page.left;
-        at.y += page.top;
-    }
     return at;
 }
 
