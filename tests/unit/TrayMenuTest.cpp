@@ -31,23 +31,14 @@ protected:
     Program program{fake};
 };
 
-// ---- visibility ----
-
-TEST_F(TrayMenuTest, ShowAndHideAreIdempotentAndToggleFlips) {
-    showMainWindow(program);
-    EXPECT_TRUE(mainVisible());
-    hideMainWindow(program);
-    hideMainWindow(program);
-    EXPECT_FALSE(mainVisible());
-    toggleMainWindow(program);
-    EXPECT_TRUE(mainVisible());
-    toggleMainWindow(program);
-    EXPECT_FALSE(mainVisible());
-}
-
 // ---- the tray icon ----
 
-TEST_F(TrayMenuTest, IconFromTheFileBesideTheExeWhenTheOptionIsOn) {
+TEST_F(TrayMenuTest, IconFromTheFileBesideTheExeOnlyWhenTheOptionHoldsExactlyTrue) {
+    addTrayIcon(program);  // no settings file
+    program.settings.writeSetting(keys::kShowTrayIcon, keys::kOptionKey, "是");
+    addTrayIcon(program);
+    EXPECT_FALSE(fake.trayIconShown);
+
     program.settings.writeOption(keys::kShowTrayIcon, true);
     addTrayIcon(program);
     EXPECT_TRUE(fake.trayIconShown);
@@ -55,14 +46,7 @@ TEST_F(TrayMenuTest, IconFromTheFileBesideTheExeWhenTheOptionIsOn) {
     EXPECT_EQ(fake.trayTooltip, "Varnel程序");
 }
 
-TEST_F(TrayMenuTest, NoIconUnlessTheOptionHoldsExactlyTrue) {
-    addTrayIcon(program);  // no settings file
-    program.settings.writeSetting(keys::kShowTrayIcon, keys::kOptionKey, "是");
-    addTrayIcon(program);
-    EXPECT_FALSE(logged("addTrayIcon"));
-}
-
-TEST_F(TrayMenuTest, LeftClickAndAnyOtherKindToggleOncePerNotification) {
+TEST_F(TrayMenuTest, RightClickPopsTheMenuAnyOtherKindTogglesOncePerNotification) {
     trayNotify(kTrayLeftClick);
     EXPECT_FALSE(mainVisible());
     trayNotify(kTrayLeftClick);
@@ -70,12 +54,9 @@ TEST_F(TrayMenuTest, LeftClickAndAnyOtherKindToggleOncePerNotification) {
     trayNotify(2);
     EXPECT_FALSE(mainVisible());
     EXPECT_TRUE(fake.menus.empty());
-}
-
-TEST_F(TrayMenuTest, RightClickPopsTheMenuWithoutToggling) {
-    trayNotify(kTrayRightClick);
+    trayNotify(kTrayRightClick);  // the menu, no toggle
     EXPECT_EQ(fake.menus.size(), 1u);
-    EXPECT_TRUE(mainVisible());
+    EXPECT_FALSE(mainVisible());
 }
 
 // ---- the menu "我的菜单" ----
@@ -137,14 +118,10 @@ protected:
 };
 
 TEST_F(MenuChoiceTest, ShowAndHideWindow) {
-    choose("隐藏窗口");
-    EXPECT_FALSE(mainVisible());
-    choose("隐藏窗口");
-    EXPECT_FALSE(mainVisible());
-    choose("显示窗口");
-    EXPECT_TRUE(mainVisible());
-    choose("显示窗口");
-    EXPECT_TRUE(mainVisible());
+    for (const char* item : {"隐藏窗口", "隐藏窗口", "显示窗口", "显示窗口"}) {
+        choose(item);
+        EXPECT_EQ(mainVisible(), item == std::string("显示窗口")) << item;
+    }
 }
 
 TEST_F(MenuChoiceTest, SettingsItemsOpenTheWizardModallyOnTheirPage) {
@@ -164,19 +141,14 @@ TEST_F(MenuChoiceTest, CountdownItemOpensTheCountdownWindowModally) {
     EXPECT_TRUE(logged("runModal  关机提示"));
 }
 
-TEST_F(MenuChoiceTest, HelpShowsTheHotkeyReference) {
-    fake.answerNextMessageBox(kIdOk);
-    choose("帮助");
-    ASSERT_EQ(fake.messageBoxes.size(), 1u);
-    EXPECT_EQ(fake.messageBoxes[0].title, "帮助");
-}
-
-TEST_F(MenuChoiceTest, AboutShowsTheAboutBox) {
-    fake.answerNextMessageBox(kIdOk);
-    choose("关于");
-    ASSERT_EQ(fake.messageBoxes.size(), 1u);
-    EXPECT_EQ(fake.messageBoxes[0].title, "关于");
-    EXPECT_EQ(fake.messageBoxes[0].style, kMbOkInformation);
+TEST_F(MenuChoiceTest, HelpAndAboutShowTheirBoxes) {
+    for (const char* item : {"帮助", "关于"}) {
+        fake.answerNextMessageBox(kIdOk);
+        choose(item);
+        EXPECT_EQ(fake.messageBoxes.back().title, item);
+        EXPECT_EQ(fake.messageBoxes.back().style, kMbOkInformation);
+    }
+    EXPECT_EQ(fake.messageBoxes.size(), 2u);
 }
 
 TEST_F(MenuChoiceTest, ExitEndsTheProgramEvenWithoutTrayIcon) {
