@@ -140,6 +140,7 @@ TEST_F(CountdownWindowTest, ClosingChangesNothingButTheWindow) {
 
     open();  // reopens in the stored mode, showing the same count
     EXPECT_EQ(text(kCountdownButton), "取消");
+    EXPECT_FALSE(visible(kShutdownButton));
     fake.fireTimer(window(), kDisplayTimer);
     EXPECT_EQ(text(kValue), "500");
 }
