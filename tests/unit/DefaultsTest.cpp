@@ -45,13 +45,6 @@ protected:
     const std::string path = fake.path("\\关机时间.ini");
 };
 
-TEST_F(DefaultsTest, FirstStartOn1024x768WritesEveryRowInTableOrder) {
-    restoreDefaults(program);
-    const std::string expected =
-        kFixedRows + "[窗口位置]\r\n1=785\r\n2=566\r\n1_1=1024\r\n2_1=768\r\n";
-    EXPECT_EQ(fake.files[path].bytes, fake.gbkFromUtf8(expected));
-}
-
 TEST_F(DefaultsTest, PositionFollowsTheScreenAndTheMainWindowsCurrentSize) {
     fake.screen = {1920, 1080};
     program.mainWindow = openWindow("main", {50, 50, 300, 200});
@@ -90,7 +83,7 @@ protected:
     }
 };
 
-TEST_F(ConfirmRestoreDefaultsTest, AsksFirst) {
+TEST_F(ConfirmRestoreDefaultsTest, AsksFirstAndNoChangesNothing) {
     fake.answerNextMessageBox(kIdNo);
     confirmRestoreDefaults(program);
     ASSERT_EQ(fake.messageBoxes.size(), 1u);
@@ -101,15 +94,9 @@ TEST_F(ConfirmRestoreDefaultsTest, AsksFirst) {
     EXPECT_EQ(box.title, "恢复默认置");
     EXPECT_EQ(box.style, 0x24u);
     EXPECT_EQ(box.owner, program.configWizard);
-}
-
-TEST_F(ConfirmRestoreDefaultsTest, NoChangesNothing) {
-    fake.answerNextMessageBox(kIdNo);
-    confirmRestoreDefaults(program);
     EXPECT_EQ(fake.fileUtf8(path), "[强行关机]\r\n是=假\r\n");
     EXPECT_TRUE(fake.startedProcesses.empty());
     EXPECT_TRUE(fake.windowExists(program.configWizard));
-    EXPECT_TRUE(fake.windowExists(program.mainWindow));
 }
 
 TEST_F(ConfirmRestoreDefaultsTest, YesRestoresAndRestarts) {
