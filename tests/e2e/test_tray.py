@@ -65,7 +65,13 @@ class Tray(unittest.TestCase):
             menu = s.relay_calls("TrackPopupMenu")[-1]
             self.assertEqual((menu.args[2], menu.args[3], menu.args[5]), (x, y, main),
                              "the main window's menu at the pointer")
-            s.keys("Down", "Down", "Return")  # 隐藏窗口
+            shown = self.shows(s, main)
+            s.xdotool("mousemove", 400, 300, "click", 1)  # on the desktop
+            s.wait_for(lambda: s.window(cls="#32768") is None, WAIT,
+                       "a click elsewhere to close the menu")
+            self.assertEqual(self.shows(s, main), shown, "closing the menu does nothing")
+
+            self.choose(s, "Down", "Down")  # 隐藏窗口
             s.wait_for(lambda: not self.visible(s, main), WAIT, "隐藏窗口 to hide the clock")
             self.choose(s, "Down")  # 显示窗口
             s.wait_for(lambda: self.visible(s, main), WAIT, "显示窗口 to show the clock")
