@@ -3,11 +3,11 @@
 Its controls are told apart by what a user sees: captions, kinds and places.
 """
 
-import os
 import json
+import os
 import subprocess
 
-from harness import WAIT, EXE_NAME, _config, controls, find_control
+from harness import EXE_NAME, WAIT, _config, controls, find_control
 
 TITLE = "Varnel 程序配置"
 RUN_KEY = r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run"
@@ -17,8 +17,8 @@ MB_OK, MB_YESNO_QUESTION = 0x0, 0x24
 MOD_ALT, MOD_CONTROL, MOD_SHIFT = 0x1, 0x2, 0x4
 VK_F1 = 0x70
 
-# Items of the submenu "功能设置" of the tray menu, in order, with the page each opens.
-MENU_PAGES = {"设置关机时间": 1, "设置全局热键": 3, "调整窗口位置": 4}
+# The items of the tray menu's submenu "功能设置", in order.
+MENU_ITEMS = ("设置关机时间", "设置全局热键", "调整窗口位置")
 
 
 class Wizard:
@@ -26,7 +26,6 @@ class Wizard:
 
     def __init__(self, window):
         self.window = window
-        self.handle = window["handle"]
 
     def control(self, **criteria):
         found = find_control(self.window, **criteria)
@@ -38,12 +37,12 @@ class Wizard:
         return [c for c in controls(self.window) if c["class"] == cls]
 
     @property
-    def page(self):
-        return self.control(**{"class": "SysTabControl32"})["page"]
-
-    @property
     def tabs(self):
         return self.control(**{"class": "SysTabControl32"})
+
+    @property
+    def page(self):
+        return self.tabs["page"]
 
     def button(self, caption):
         return self.control(**{"class": "Button", "text": caption})
@@ -107,11 +106,11 @@ def settle(s, wizard):
 
 
 def open_from_menu(s, item):
-    """The tray icon's menu, "功能设置", then `item`, all by keyboard."""
+    """A right click on the tray icon, then "功能设置" and `item` by keyboard."""
     s.click_tray_icon(3)
     s.popup_menu()
     # 显示窗口, 隐藏窗口, (separator), 功能设置; its submenu opens on its first item.
-    s.keys("Down", "Down", "Down", "Right", *["Down"] * list(MENU_PAGES).index(item), "Return")
+    s.keys("Down", "Down", "Down", "Right", *["Down"] * MENU_ITEMS.index(item), "Return")
     return wait_wizard(s)
 
 
