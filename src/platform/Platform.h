@@ -94,7 +94,7 @@ enum class EventKind {
     SelectionChanged,  // a list's selection changed while its drop-down was closed
     Spin,              // arg +1 or -1
     PageChanged,       // arg = new page; also when code sets the page
-    KeyUp,             // arg = virtual-key code, on the control with the focus
+    KeyUp,             // arg = virtual-key code pressed and released on the focused control
     AltKey,            // arg = virtual-key code pressed together with Alt, anywhere in the window
     MouseOver,         // the pointer entered the control
     Timer,             // control = the timer's name

@@ -10,7 +10,6 @@ from harness import WAIT, Session, _config, controls_sized, find_control, settin
 
 COUNTDOWN_TITLE = " 关机提示"
 EWX_FORCE = 0x4
-WM_KEYDOWN, VK_RETURN = 0x100, 0x0D
 
 
 class Countdown(unittest.TestCase):
@@ -22,12 +21,14 @@ class Countdown(unittest.TestCase):
 
             s.click_tray_icon(3)
             menu = s.popup_menu()
-            # 显示窗口, 隐藏窗口, (separator), 功能设置, 倒计时关机窗口. Enter goes in
-            # without its release: the release would reach the new window's focused
-            # 关机按钮1 and shut down at once.
-            s.keys("Down", "Down", "Down", "Down")
-            s.post(menu, WM_KEYDOWN, VK_RETURN, 0x1C0001)
+            # 显示窗口, 隐藏窗口, (separator), 功能设置, 倒计时关机窗口. The release of
+            # that Enter reaches the new window's focused 关机按钮1: it must not act.
+            self.assertTrue(menu)
+            s.keys("Down", "Down", "Down", "Down", "Return")
             window = s.wait_window(title=COUNTDOWN_TITLE)
+            time.sleep(1)
+            self.assertEqual(s.relay_calls("ExitWindowsEx"), [],
+                             "the Enter that chose the menu item does not shut down")
             self.assertFalse(s.window(handle=handle)["enabled"],
                              "opened from the menu, the window is modal")
 

@@ -174,11 +174,20 @@ LRESULT Win32Platform::controlMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         case WM_MOUSELEAVE:
             control->mouseInside = false;
             break;
+        case WM_KEYDOWN:
+            if (kind == ControlKind::Button) {
+                control->keyDown = wParam;
+            }
+            break;
         case WM_KEYUP:
             if (kind == ControlKind::Button) {
+                // Only a key pressed here counts: the Enter that picked a menu
+                // item and opened this window must not act on its button.
+                const bool pressedHere = control->keyDown == wParam;
+                control->keyDown = 0;
                 // Space clicks the button in here, and the click may close the window.
                 const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-                if ((control = controlOf(hwnd, &window)) != nullptr) {
+                if (pressedHere && (control = controlOf(hwnd, &window)) != nullptr) {
                     emit(*window, control->spec.name, EventKind::KeyUp, static_cast<int>(wParam));
                 }
                 return result;

@@ -30,6 +30,7 @@ struct ControlState {
     bool visible = true;       // the control's own flag; a hidden container hides it too
     bool mouseInside = false;  // between the first WM_MOUSEMOVE and WM_MOUSELEAVE
     bool listOpen = false;     // drop-down open, until its close-up has been reported
+    WPARAM keyDown = 0;        // Button: the key pressed on it and not yet released
     HICON picture = nullptr;   // Picture: owned here
 };
 
