@@ -8,6 +8,7 @@
 #include "config_ui/ConfigWizard.h"
 #include "hotkeys/HotkeyReference.h"
 #include "hotkeys/Hotkeys.h"
+#include "schedule/ScheduleMath.h"
 #include "schedule/Shutdown.h"
 #include "settings/Defaults.h"
 #include "settings/SettingsKeys.h"
@@ -55,7 +56,8 @@ void runProgram(Program& program) {
     Platform& platform = program.platform;
     program.shutdownTime = {0, 0};
     program.mainWindow = platform.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
-    platform.setTimer(program.mainWindow, "时钟1", 1000);
+    // The clock ticks just after each second boundary from the first tick on.
+    platform.setTimer(program.mainWindow, "时钟1", msUntilNextTick(platform.now().millisecond));
     onMainWindowCreated(program);
     platform.runEventLoop();
 }

@@ -102,7 +102,10 @@ class MainWindow(unittest.TestCase):
             picture, = controls_sized(main, 16, 16)
             self.assertEqual(picture["visible"], number == 1)
 
-            # Each reading agrees with the clock (the tick shows the second that began last).
+            # Each reading agrees with the clock (the tick shows the second that began last);
+            # the digits keep their creation text "55" until the first tick.
+            s.wait_for(lambda: [c["text"] for c in controls_sized(s.window(handle=handle), 32, 27)]
+                       != ["55", "55", "55"], WAIT, "the first clock tick")
             readings = []
             for _ in range(3):
                 before = time.time()

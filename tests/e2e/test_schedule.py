@@ -56,8 +56,10 @@ class Schedule(unittest.TestCase):
             # 60 x (minutes ahead) - second, as the clock runs: 1 to 120 here.
             shown, before, after = s.wait_for(lambda: self.seconds_shown(s), WAIT,
                                               "the seconds left")
-            self.assertGreaterEqual(shown, minute - after - 1.5)
-            self.assertLessEqual(shown, minute - before + 1.5)
+            # The window shows the main tick's value through its own display timer, up to
+            # a second later; a loaded machine adds its own lag on top.
+            self.assertGreaterEqual(shown, minute - after - 3)
+            self.assertLessEqual(shown, minute - before + 3)
             s.wait_for(lambda: (self.seconds_shown(s) or [shown])[0] < shown, WAIT,
                        "the seconds left to go down")
 
