@@ -185,7 +185,7 @@ public:
     virtual bool openUrl(const std::string& url) = 0;
 
     // Windows and controls.
-    virtual WindowId createWindow(const WindowSpec& spec, EventSink& sink, WindowId owner) = 0;
+    virtual WindowId createWindow(const WindowSpec& design, EventSink& sink, WindowId owner) = 0;
     virtual void destroyWindow(WindowId window) = 0;
     virtual bool windowExists(WindowId window) = 0;
     virtual void runModal(WindowId window) = 0;  // returns when the window is gone

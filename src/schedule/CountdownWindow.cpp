@@ -111,12 +111,12 @@ void openCountdownWindow(Program& program, bool modal) {
         platform.bringToFront(program.countdownWindow);
         return;
     }
-    WindowSpec spec = countdownWindowSpec();
+    WindowSpec design = countdownWindowSpec();
     const Size screen = platform.screenSize();
-    spec.rect.left = (screen.width - spec.rect.width) / 2;
-    spec.rect.top = (screen.height - spec.rect.height) / 2;
+    design.rect.left = (screen.width - design.rect.width) / 2;
+    design.rect.top = (screen.height - design.rect.height) / 2;
     const WindowId window =
-        platform.createWindow(spec, program.countdownWindowEvents, program.mainWindow);
+        platform.createWindow(design, program.countdownWindowEvents, program.mainWindow);
     program.countdownWindow = window;
     platform.setTimer(window, kDisplayTimer, kDisplayPeriodMs);
     fillNewWindow(program);

@@ -3,8 +3,8 @@
 Each Session gets its own directory (a copy of the exe and its icon, optionally
 a settings file), its own copy of a Wine prefix booted once per build, and its
 own X display. It observes through the files the program writes, the window
-tree read by tools/inspector.exe and Wine's relay trace, and acts through the
-inspector like a user. Everything it starts is stopped and reaped, also when a
+tree read by tools/winprobe.exe and Wine's relay trace, and acts through the
+probe like a user. Everything it starts is stopped and reaped, also when a
 check fails.
 
 Configuration comes from the environment that tests/e2e/CMakeLists.txt sets:
@@ -287,7 +287,7 @@ def parse_relay(text):
 
 
 def controls(window):
-    """Every descendant of a window from the inspector's tree, depth first."""
+    """Every descendant of a window from the probe's tree, depth first."""
     for child in window.get("children", []):
         yield child
         yield from controls(child)
@@ -559,7 +559,7 @@ class Session:
                 raise AssertionError(f"timed out after {timeout} s waiting for {what}")
             time.sleep(0.1)
 
-    # -- the inspector --
+    # -- the probe --
 
     def tool(self, name, *args, timeout=60):
         """Runs a tool program (by name, or a path) in this prefix; returns (status, stdout)."""
@@ -580,7 +580,7 @@ class Session:
             return status, out.read().decode("utf-8", errors="replace")
 
     def spawn(self, name, *args):
-        """Starts a tool program that stays, such as the ProgMan fixture or `inspector hold`;
+        """Starts a tool program that stays, such as the ProgMan fixture or `winprobe hold`;
         it is ended with the session. Returns a Spawned to read its report from."""
         exe = os.path.join(_config("VARNEL_E2E_TOOLS"), name)
         out = os.path.join(self.dir, f"spawned-{len(self.spawned)}.out")
@@ -596,9 +596,9 @@ class Session:
     def presses(self, *steps):
         """Hotkeys through SendInput with pauses timed inside one program, e.g.
         presses("ctrl+F9", 500, "ctrl+F9"); returns the pauses as they came out, in ms."""
-        status, out = self.tool("inspector.exe", "presses", *steps)
+        status, out = self.tool("winprobe.exe", "presses", *steps)
         if status != 0:
-            raise AssertionError(f"inspector presses {steps} failed ({status}): {out}")
+            raise AssertionError(f"probe presses {steps} failed ({status}): {out}")
         return json.loads(out.strip().splitlines()[-1])["gaps"]
 
     def xdotool(self, *args):
@@ -625,18 +625,18 @@ class Session:
                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def screenshot(self, path, rect=None):
-        """The screen, or the part [left, top, width, height] of it (as the inspector's
+        """The screen, or the part [left, top, width, height] of it (as the probe's
         rectangles), as an image file."""
         crop = ["-crop", "{2}x{3}+{0}+{1}".format(*rect), "+repage"] if rect else []
         subprocess.run(["import", "-display", self.display, "-window", "root", *crop, path],
                        check=True, timeout=30)
 
     def inspect(self, *args):
-        status, out = self.tool("inspector.exe", *args)
+        status, out = self.tool("winprobe.exe", *args)
         try:
             return json.loads(out)
         except ValueError:
-            raise AssertionError(f"inspector {args} gave status {status}: {out!r}")
+            raise AssertionError(f"probe {args} gave status {status}: {out!r}")
 
     def windows(self):
         """The program's top-level windows with their control trees."""
@@ -700,20 +700,20 @@ class Session:
         self.inspect_status("sync", edit["handle"])
 
     def inspect_status(self, *args):
-        status, out = self.tool("inspector.exe", *args)
+        status, out = self.tool("winprobe.exe", *args)
         if status != 0:
-            raise AssertionError(f"inspector {args} failed ({status}): {out}")
+            raise AssertionError(f"probe {args} failed ({status}): {out}")
 
     def message_box(self, timeout=WAIT):
         """Waits for a message box of the program: {title, text, buttons, handle}."""
         def seen():
-            status, out = self.tool("inspector.exe", "msgbox", "--exe", EXE_NAME, "none")
+            status, out = self.tool("winprobe.exe", "msgbox", "--exe", EXE_NAME, "none")
             return json.loads(out) if status == 0 else None
         return self.wait_for(seen, timeout, "a message box")
 
     def answer(self, box, answer):
         """Presses "yes", "no" or "ok" on the box returned by message_box."""
-        status, out = self.tool("inspector.exe", "msgbox", "--exe", EXE_NAME, answer)
+        status, out = self.tool("winprobe.exe", "msgbox", "--exe", EXE_NAME, answer)
         if status != 0 or json.loads(out)["handle"] != box["handle"]:
             raise AssertionError(f"could not answer {answer} on {box}: {out}")
 

@@ -78,7 +78,7 @@ class Hotkeys(unittest.TestCase):
         with Session(self.id(), settings=settings_text(scenario_settings()),
                      relay=["user32.RegisterHotKey", "user32.UnregisterHotKey",
                             "user32.MessageBoxW", "shell32.Shell_NotifyIconW"]) as s:
-            self.assertTrue(s.spawn("inspector.exe", "hold", "ctrl+F11").report()["held"])
+            self.assertTrue(s.spawn("winprobe.exe", "hold", "ctrl+F11").report()["held"])
             s.start()
             box = s.message_box()
             self.assertEqual((box["title"], box["text"]), ("Varnel", TAKEN_F11))

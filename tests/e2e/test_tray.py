@@ -43,7 +43,7 @@ class Tray(unittest.TestCase):
         call = s.relay_calls("MessageBoxW")[-1]
         self.assertEqual((call.texts[2], call.args[3]), (title, MB_ICONINFORMATION))
         s.answer(box, "ok")
-        s.wait_for(lambda: s.tool("inspector.exe", "msgbox", "--exe", EXE_NAME, "none")[0],
+        s.wait_for(lambda: s.tool("winprobe.exe", "msgbox", "--exe", EXE_NAME, "none")[0],
                    WAIT, f"the box {title} to close")
         return box["text"]
 

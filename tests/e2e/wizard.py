@@ -124,7 +124,7 @@ def press_arrow(s, spin, direction):
 
 def message_box_now(s):
     """The program's message box on the screen, or None (no waiting)."""
-    status, out = s.tool("inspector.exe", "msgbox", "--exe", EXE_NAME, "none")
+    status, out = s.tool("winprobe.exe", "msgbox", "--exe", EXE_NAME, "none")
     return json.loads(out) if status == 0 else None
 
 

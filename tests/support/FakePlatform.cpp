@@ -78,7 +78,7 @@ void FakePlatform::click(WindowId window, const std::string& control) {
     if (!c.enabled || !c.visible) {
         return;  // the user cannot click what is disabled or hidden
     }
-    if (c.spec.kind == ControlKind::CheckBox) {
+    if (c.design.kind == ControlKind::CheckBox) {
         c.checked = !c.checked;
     }
     fire(window, control, EventKind::Clicked);
@@ -123,7 +123,7 @@ std::string FakePlatform::fileUtf8(const std::string& path) {
 
 WindowId FakePlatform::findWindow(const std::string& title) const {
     for (const auto& [id, w] : windows_) {
-        if (w->spec.title == title) {
+        if (w->design.title == title) {
             return id;
         }
     }
@@ -134,7 +134,7 @@ const FakeControl& FakePlatform::control(WindowId window, const std::string& nam
     auto it = windows_.find(window);
     if (it != windows_.end()) {
         for (const FakeControl& c : it->second->controls) {
-            if (c.spec.name == name) {
+            if (c.design.name == name) {
                 return c;
             }
         }
@@ -250,15 +250,15 @@ bool FakePlatform::openUrl(const std::string& url) {
 
 // ---- windows ----
 
-WindowId FakePlatform::createWindow(const WindowSpec& spec, EventSink& sink, WindowId owner) {
+WindowId FakePlatform::createWindow(const WindowSpec& design, EventSink& sink, WindowId owner) {
     auto w = std::make_unique<FakeWindow>();
-    w->spec = spec;
+    w->design = design;
     w->sink = &sink;
     w->owner = owner;
-    w->rect = spec.rect;
-    for (const ControlSpec& c : spec.controls) {
+    w->rect = design.rect;
+    for (const ControlSpec& c : design.controls) {
         FakeControl fc;
-        fc.spec = c;
+        fc.design = c;
         fc.text = c.text;
         fc.visible = c.visible;
         fc.enabled = c.enabled;
@@ -269,7 +269,7 @@ WindowId FakePlatform::createWindow(const WindowSpec& spec, EventSink& sink, Win
     }
     const WindowId id = nextWindow_++;
     windows_[id] = std::move(w);
-    log.push_back("createWindow " + spec.title);
+    log.push_back("createWindow " + design.title);
     return id;
 }
 
@@ -279,7 +279,7 @@ void FakePlatform::destroyWindow(WindowId window) {
         return;
     }
     EventSink* sink = it->second->sink;
-    log.push_back("destroyWindow " + it->second->spec.title);
+    log.push_back("destroyWindow " + it->second->design.title);
     windows_.erase(it);
     sink->onEvent(Event{window, "", EventKind::Destroyed, 0});
 }
@@ -293,7 +293,7 @@ void FakePlatform::runModal(WindowId window) {
         return;
     }
     ++this->window(window).modalDepth;
-    log.push_back("runModal " + this->window(window).spec.title);
+    log.push_back("runModal " + this->window(window).design.title);
     if (onModal) {
         onModal(window);
     }
@@ -306,7 +306,7 @@ void FakePlatform::runEventLoop() {
 }
 
 void FakePlatform::bringToFront(WindowId window) {
-    log.push_back("bringToFront " + this->window(window).spec.title);
+    log.push_back("bringToFront " + this->window(window).design.title);
 }
 
 void FakePlatform::setWindowVisible(WindowId window, bool visible) {
@@ -330,16 +330,16 @@ void FakePlatform::moveWindow(WindowId window, int left, int top) {
 void FakePlatform::setText(WindowId window, const std::string& control, const std::string& text) {
     FakeControl& c = mutableControl(window, control);
     c.text = text;
-    if (c.spec.kind == ControlKind::Edit) {
+    if (c.design.kind == ControlKind::Edit) {
         fire(window, control, EventKind::Changed);
     }
 }
 
 std::string FakePlatform::text(WindowId window, const std::string& control) {
     const FakeControl& c = this->control(window, control);
-    if (c.spec.kind == ControlKind::DropDownList) {
+    if (c.design.kind == ControlKind::DropDownList) {
         const int i = c.selection;
-        return i >= 0 && i < static_cast<int>(c.spec.items.size()) ? c.spec.items[i] : "";
+        return i >= 0 && i < static_cast<int>(c.design.items.size()) ? c.design.items[i] : "";
     }
     return c.text;
 }
@@ -370,9 +370,9 @@ bool FakePlatform::checked(WindowId window, const std::string& control) {
 
 void FakePlatform::setSelection(WindowId window, const std::string& control, int index) {
     FakeControl& c = mutableControl(window, control);
-    const int count = static_cast<int>(c.spec.items.size());
+    const int count = static_cast<int>(c.design.items.size());
     c.selection = index >= 0 && index < count ? index : -1;
-    if (c.spec.kind == ControlKind::Tab && c.selection >= 0) {
+    if (c.design.kind == ControlKind::Tab && c.selection >= 0) {
         fire(window, control, EventKind::PageChanged, c.selection);
     }
 }
@@ -383,7 +383,7 @@ int FakePlatform::selection(WindowId window, const std::string& control) {
 
 void FakePlatform::setFocus(WindowId window, const std::string& control) {
     this->window(window).focus = control;
-    if (this->control(window, control).spec.kind == ControlKind::Edit) {
+    if (this->control(window, control).design.kind == ControlKind::Edit) {
         fire(window, control, EventKind::FocusGained);
     }
 }

@@ -17,7 +17,7 @@
 namespace varnel::testing {
 
 struct FakeControl {
-    ControlSpec spec;
+    ControlSpec design;
     std::string text;
     bool visible = true;
     bool enabled = true;
@@ -27,7 +27,7 @@ struct FakeControl {
 };
 
 struct FakeWindow {
-    WindowSpec spec;
+    WindowSpec design;
     EventSink* sink = nullptr;
     WindowId owner = 0;
     bool visible = false;
@@ -155,7 +155,7 @@ public:
     void exitProcess(int exitCode) override;
     bool requestSystemShutdown(bool force) override;
     bool openUrl(const std::string& url) override;
-    WindowId createWindow(const WindowSpec& spec, EventSink& sink, WindowId owner) override;
+    WindowId createWindow(const WindowSpec& design, EventSink& sink, WindowId owner) override;
     void destroyWindow(WindowId window) override;
     bool windowExists(WindowId window) override;
     void runModal(WindowId window) override;

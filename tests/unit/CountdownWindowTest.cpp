@@ -25,7 +25,7 @@ protected:
 TEST_F(CountdownWindowTest, StoredStyleOneOpensOnTheShutdownPrompt) {
     withStyle("1");
     open();
-    EXPECT_EQ(fake.window(window()).spec.title, " 关机提示");
+    EXPECT_EQ(fake.window(window()).design.title, " 关机提示");
     EXPECT_EQ(fake.window(window()).owner, program.mainWindow);
     EXPECT_EQ(text(kCountdownButton), "计时");
     EXPECT_EQ(text(kPostponeButton), "推迟");

@@ -33,10 +33,10 @@ struct NoEvents : EventSink {
 class DefaultsTest : public ::testing::Test {
 protected:
     WindowId openWindow(const char* title, Rect rect) {
-        WindowSpec spec;
-        spec.title = title;
-        spec.rect = rect;
-        return fake.createWindow(spec, sink, 0);
+        WindowSpec design;
+        design.title = title;
+        design.rect = rect;
+        return fake.createWindow(design, sink, 0);
     }
 
     FakePlatform fake;

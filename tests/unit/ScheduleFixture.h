@@ -55,7 +55,7 @@ protected:
     int countdownWindowsOpen() {
         int count = 0;
         for (WindowId id : fake.openWindows()) {
-            count += fake.window(id).spec.title == countdown::kTitle ? 1 : 0;
+            count += fake.window(id).design.title == countdown::kTitle ? 1 : 0;
         }
         return count;
     }

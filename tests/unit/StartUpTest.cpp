@@ -52,7 +52,7 @@ TEST_F(StartUpTest, FirstStartWritesTheDefaultsAndWaitsForTheWizard) {
     bool mainVisibleDuringWizard = true;
     std::string hourDuringWizard;
     fake.onModal = [&](WindowId window) {
-        EXPECT_EQ(fake.window(window).spec.title, kWizardTitle);
+        EXPECT_EQ(fake.window(window).design.title, kWizardTitle);
         mainVisibleDuringWizard = fake.windowVisible(program.mainWindow);
         hourDuringWizard = setting("关机时间", "小时");
     };

@@ -107,7 +107,7 @@ protected:
     int wizardPageOf(const std::string& text) {
         int page = -1;
         fake.onModal = [&](WindowId window) {
-            EXPECT_EQ(fake.window(window).spec.title, "Varnel 程序配置");
+            EXPECT_EQ(fake.window(window).design.title, "Varnel 程序配置");
             EXPECT_EQ(window, program.configWizard);
             page = program.wizardStartPage;
         };

@@ -35,7 +35,7 @@ protected:
     int openWizardCount() {
         const std::vector<WindowId> ids = fake.openWindows();
         return static_cast<int>(std::count_if(ids.begin(), ids.end(), [&](WindowId id) {
-            return fake.window(id).spec.title == kTitle;
+            return fake.window(id).design.title == kTitle;
         }));
     }
 };

@@ -17,8 +17,8 @@ void Win32Platform::onCommand(WindowState& window, HWND hwnd, int code) {
         return;
     }
     ControlState& control = window.controls[index];
-    const std::string& name = control.spec.name;
-    switch (control.spec.kind) {
+    const std::string& name = control.design.name;
+    switch (control.design.kind) {
         case ControlKind::Button:
         case ControlKind::CheckBox:  // an auto check box has flipped already
             if (code == BN_CLICKED) {
@@ -73,7 +73,7 @@ void Win32Platform::onCloseUp(WindowState& window, int index) {
     }
     ControlState& control = window.controls[index];
     control.listOpen = false;
-    emit(window, control.spec.name, EventKind::DropDownClosed,
+    emit(window, control.design.name, EventKind::DropDownClosed,
          static_cast<int>(SendMessageW(control.hwnd, CB_GETCURSEL, 0, 0)));
 }
 
@@ -84,16 +84,16 @@ LRESULT Win32Platform::onNotify(WindowState& window, const NMHDR& header) {
     }
     const ControlState& control = window.controls[index];
     const UINT code = header.code;
-    if (control.spec.kind == ControlKind::Spin && code == UDN_DELTAPOS) {
+    if (control.design.kind == ControlKind::Spin && code == UDN_DELTAPOS) {
         const int delta = reinterpret_cast<const NMUPDOWN&>(header).iDelta;
         if (delta != 0) {
-            emit(window, control.spec.name, EventKind::Spin, delta > 0 ? 1 : -1);
+            emit(window, control.design.name, EventKind::Spin, delta > 0 ? 1 : -1);
         }
         return TRUE;  // keep the position: the arrows only report
     }
-    if (control.spec.kind == ControlKind::Tab && code == TCN_SELCHANGE) {
+    if (control.design.kind == ControlKind::Tab && code == TCN_SELCHANGE) {
         applyVisibility(window);
-        emit(window, control.spec.name, EventKind::PageChanged,
+        emit(window, control.design.name, EventKind::PageChanged,
              static_cast<int>(SendMessageW(control.hwnd, TCM_GETCURSEL, 0, 0)));
     }
     return 0;
@@ -106,21 +106,21 @@ LRESULT Win32Platform::onControlColor(WindowState& window, UINT message, HDC dc,
     if (index < 0) {
         return system;
     }
-    const ControlSpec& spec = window.controls[index].spec;
-    switch (spec.kind) {
+    const ControlSpec& design = window.controls[index].design;
+    switch (design.kind) {
         case ControlKind::Label:
         case ControlKind::Hyperlink:
         case ControlKind::CheckBox:
         case ControlKind::GroupBox: {
             // Text on the window: its background unless the table says otherwise.
-            const COLORREF text = spec.textColor != kDefaultColor ? spec.textColor
-                                  : spec.kind == ControlKind::Hyperlink
+            const COLORREF text = design.textColor != kDefaultColor ? design.textColor
+                                  : design.kind == ControlKind::Hyperlink
                                       ? kLinkColor
                                       : GetSysColor(COLOR_WINDOWTEXT);
             SetTextColor(dc, text);
-            if (spec.backColor != kDefaultColor) {
-                SetBkColor(dc, spec.backColor);
-                return reinterpret_cast<LRESULT>(brush(spec.backColor));
+            if (design.backColor != kDefaultColor) {
+                SetBkColor(dc, design.backColor);
+                return reinterpret_cast<LRESULT>(brush(design.backColor));
             }
             SetBkColor(dc, backgroundColor(window));
             return reinterpret_cast<LRESULT>(backgroundBrush(window));
@@ -130,12 +130,12 @@ LRESULT Win32Platform::onControlColor(WindowState& window, UINT message, HDC dc,
         case ControlKind::Edit:
         case ControlKind::DropDownList:
         case ControlKind::ListBox:  // white boxes unless the table colours them
-            if (spec.textColor != kDefaultColor) {
-                SetTextColor(dc, spec.textColor);
+            if (design.textColor != kDefaultColor) {
+                SetTextColor(dc, design.textColor);
             }
-            if (spec.backColor != kDefaultColor) {
-                SetBkColor(dc, spec.backColor);
-                return reinterpret_cast<LRESULT>(brush(spec.backColor));
+            if (design.backColor != kDefaultColor) {
+                SetBkColor(dc, design.backColor);
+                return reinterpret_cast<LRESULT>(brush(design.backColor));
             }
             return system;
         default:
@@ -159,7 +159,7 @@ LRESULT Win32Platform::controlMessage(HWND hwnd, UINT message, WPARAM wParam, LP
     if (!control) {
         return DefSubclassProc(hwnd, message, wParam, lParam);
     }
-    const ControlKind kind = control->spec.kind;
+    const ControlKind kind = control->design.kind;
     switch (message) {
         case WM_MOUSEMOVE: {
             const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
@@ -167,7 +167,7 @@ LRESULT Win32Platform::controlMessage(HWND hwnd, UINT message, WPARAM wParam, LP
                 control->mouseInside = true;
                 TRACKMOUSEEVENT leave{sizeof leave, TME_LEAVE, hwnd, 0};
                 TrackMouseEvent(&leave);
-                emit(*window, control->spec.name, EventKind::MouseOver);
+                emit(*window, control->design.name, EventKind::MouseOver);
             }
             return result;
         }
@@ -188,7 +188,7 @@ LRESULT Win32Platform::controlMessage(HWND hwnd, UINT message, WPARAM wParam, LP
                 // Space clicks the button in here, and the click may close the window.
                 const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
                 if (pressedHere && (control = controlOf(hwnd, &window)) != nullptr) {
-                    emit(*window, control->spec.name, EventKind::KeyUp, static_cast<int>(wParam));
+                    emit(*window, control->design.name, EventKind::KeyUp, static_cast<int>(wParam));
                 }
                 return result;
             }
@@ -210,7 +210,7 @@ LRESULT Win32Platform::controlMessage(HWND hwnd, UINT message, WPARAM wParam, LP
             if (kind == ControlKind::GroupBox) {
                 RECT area;
                 GetClientRect(hwnd, &area);
-                const Color back = control->spec.backColor;
+                const Color back = control->design.backColor;
                 FillRect(reinterpret_cast<HDC>(wParam), &area,
                          back != kDefaultColor ? brush(back) : backgroundBrush(*window));
                 return 1;
@@ -236,7 +236,7 @@ void Win32Platform::paintTabPage(WindowState& window, const ControlState& tab) {
     GetClientRect(tab.hwnd, &page);
     SendMessageW(tab.hwnd, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
     const HDC dc = GetDC(tab.hwnd);
-    const Color back = tab.spec.backColor;
+    const Color back = tab.design.backColor;
     FillRect(dc, &page, back != kDefaultColor ? brush(back) : backgroundBrush(window));
     ReleaseDC(tab.hwnd, dc);
 }
@@ -276,10 +276,10 @@ LRESULT CALLBACK Win32Platform::canvasProc(HWND hwnd, UINT message, WPARAM wPara
 void Win32Platform::paintCanvas(WindowState& window, const ControlState& control, HDC dc) {
     RECT area;
     GetClientRect(control.hwnd, &area);
-    const Color back = control.spec.backColor;
+    const Color back = control.design.backColor;
     FillRect(dc, &area, back != kDefaultColor ? brush(back) : backgroundBrush(window));
-    if (control.spec.kind == ControlKind::ShapeBox) {
-        const Color frame = control.spec.textColor;
+    if (control.design.kind == ControlKind::ShapeBox) {
+        const Color frame = control.design.textColor;
         FrameRect(dc, &area, brush(frame != kDefaultColor ? frame : kFrameColor));
     } else if (control.picture) {
         DrawIconEx(dc, 0, 0, control.picture, area.right, area.bottom, 0, nullptr, DI_NORMAL);

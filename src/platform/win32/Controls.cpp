@@ -29,8 +29,8 @@ struct ControlClass {
     DWORD exStyle;
 };
 
-ControlClass controlClass(const ControlSpec& spec) {
-    switch (spec.kind) {
+ControlClass controlClass(const ControlSpec& design) {
+    switch (design.kind) {
         case ControlKind::Label:
         case ControlKind::Hyperlink:
             return {L"STATIC", SS_LEFT | SS_NOTIFY | SS_NOPREFIX, 0};
@@ -41,7 +41,7 @@ ControlClass controlClass(const ControlSpec& spec) {
         case ControlKind::DropDownList:
             return {L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
         case ControlKind::Spin:
-            return {UPDOWN_CLASSW, spec.horizontal ? DWORD{UDS_HORZ} : 0, 0};
+            return {UPDOWN_CLASSW, design.horizontal ? DWORD{UDS_HORZ} : 0, 0};
         case ControlKind::Tab:
             return {WC_TABCONTROLW, WS_TABSTOP, 0};
         case ControlKind::Button:
@@ -87,8 +87,8 @@ int depth(const WindowState& window, int index) {
 
 void Win32Platform::buildControls(WindowState& window) {
     for (ControlState& control : window.controls) {
-        auto it = window.controlByName.find(control.spec.parent);
-        const bool known = !control.spec.parent.empty() && it != window.controlByName.end();
+        auto it = window.controlByName.find(control.design.parent);
+        const bool known = !control.design.parent.empty() && it != window.controlByName.end();
         control.parent = known && &window.controls[it->second] != &control ? it->second : -1;
     }
     for (int i = 0; i < static_cast<int>(window.controls.size()); ++i) {
@@ -100,47 +100,47 @@ void Win32Platform::buildControls(WindowState& window) {
 }
 
 HWND Win32Platform::createControl(WindowState& window, int index) {
-    const ControlSpec& spec = window.controls[index].spec;
-    const ControlClass cls = controlClass(spec);
-    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | cls.style | (spec.enabled ? 0 : WS_DISABLED);
+    const ControlSpec& design = window.controls[index].design;
+    const ControlClass cls = controlClass(design);
+    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | cls.style | (design.enabled ? 0 : WS_DISABLED);
     const HWND hwnd = CreateWindowExW(
-        cls.exStyle, cls.name, wideFrom(spec.text).c_str(), style, 0, 0, 0, 0, window.hwnd,
+        cls.exStyle, cls.name, wideFrom(design.text).c_str(), style, 0, 0, 0, 0, window.hwnd,
         reinterpret_cast<HMENU>(INT_PTR{kFirstControlId + index}), instance_, nullptr);
     if (!hwnd) {
         return nullptr;
     }
-    Font look = spec.font;
-    look.underline = look.underline || spec.kind == ControlKind::Hyperlink;
+    Font look = design.font;
+    look.underline = look.underline || design.kind == ControlKind::Hyperlink;
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(look)), FALSE);
 
-    switch (spec.kind) {
+    switch (design.kind) {
         case ControlKind::Edit:
-            if (spec.maxLength > 0) {
-                SendMessageW(hwnd, EM_LIMITTEXT, static_cast<WPARAM>(spec.maxLength), 0);
+            if (design.maxLength > 0) {
+                SendMessageW(hwnd, EM_LIMITTEXT, static_cast<WPARAM>(design.maxLength), 0);
             }
             break;
         case ControlKind::DropDownList:
-            addItems(hwnd, CB_ADDSTRING, spec.items);
+            addItems(hwnd, CB_ADDSTRING, design.items);
             break;
         case ControlKind::ListBox:
-            addItems(hwnd, LB_ADDSTRING, spec.items);
+            addItems(hwnd, LB_ADDSTRING, design.items);
             break;
         case ControlKind::Tab:
-            addPages(hwnd, spec.items);
+            addPages(hwnd, design.items);
             break;
         case ControlKind::Spin:
             SendMessageW(hwnd, UDM_SETRANGE32, static_cast<WPARAM>(-kSpinRange), kSpinRange);
             SendMessageW(hwnd, UDM_SETPOS32, 0, 0);
             break;
         case ControlKind::Button:
-            if (!spec.hint.empty()) {
-                addTooltip(window, hwnd, spec.hint);
+            if (!design.hint.empty()) {
+                addTooltip(window, hwnd, design.hint);
             }
             break;
         default:
             break;
     }
-    if (spec.kind != ControlKind::ShapeBox && spec.kind != ControlKind::Picture) {
+    if (design.kind != ControlKind::ShapeBox && design.kind != ControlKind::Picture) {
         SetWindowSubclass(hwnd, controlProc, 0, reinterpret_cast<DWORD_PTR>(this));
     }
     return hwnd;
@@ -173,21 +173,21 @@ POINT Win32Platform::origin(const WindowState& window, int index, int nesting) c
     POINT at = origin(window, p, nesting + 1);
     // Tab pages count from the tab control's own corner, headers included, as
     // the pages were laid out; their contents already start below the headers.
-    at.x += scale(parent.spec.rect.left);
-    at.y += scale(parent.spec.rect.top);
+    at.x += scale(parent.design.rect.left);
+    at.y += scale(parent.design.rect.top);
     return at;
 }
 
 void Win32Platform::layoutControls(WindowState& window) {
     for (int i = 0; i < static_cast<int>(window.controls.size()); ++i) {
         const ControlState& control = window.controls[i];
-        const Rect& r = control.spec.rect;
+        const Rect& r = control.design.rect;
         const POINT at = origin(window, i);
         int height = scale(r.height);
-        if (control.spec.kind == ControlKind::DropDownList) {
+        if (control.design.kind == ControlKind::DropDownList) {
             // A combo box's height includes its dropped-down list.
             const int shown =
-                std::clamp(static_cast<int>(control.spec.items.size()), 1, kMaxDroppedItems);
+                std::clamp(static_cast<int>(control.design.items.size()), 1, kMaxDroppedItems);
             const auto item = SendMessageW(control.hwnd, CB_GETITEMHEIGHT, 0, 0);
             height += shown * static_cast<int>(item) + 2;
         }
@@ -204,7 +204,7 @@ void Win32Platform::stackControls(WindowState& window) {
     std::vector<int> order(window.controls.size());
     std::iota(order.begin(), order.end(), 0);
     const auto rank = [&](int i) {
-        const bool container = isContainer(window.controls[i].spec.kind);
+        const bool container = isContainer(window.controls[i].design.kind);
         const int levels = depth(window, i);
         return std::make_tuple(container ? 1 : 0, container ? -levels : levels, -i);
     };
@@ -225,8 +225,8 @@ bool Win32Platform::shownByTable(const WindowState& window, int index, int nesti
         return true;
     }
     const ControlState& parent = window.controls[p];
-    if (parent.spec.kind == ControlKind::Tab && control.spec.page >= 0 &&
-        control.spec.page != static_cast<int>(SendMessageW(parent.hwnd, TCM_GETCURSEL, 0, 0))) {
+    if (parent.design.kind == ControlKind::Tab && control.design.page >= 0 &&
+        control.design.page != static_cast<int>(SendMessageW(parent.hwnd, TCM_GETCURSEL, 0, 0))) {
         return false;
     }
     return shownByTable(window, p, nesting + 1);
@@ -299,9 +299,9 @@ void Win32Platform::setSelection(WindowId window, const std::string& control, in
     if (!c) {
         return;
     }
-    const bool inRange = index >= 0 && index < static_cast<int>(c->spec.items.size());
+    const bool inRange = index >= 0 && index < static_cast<int>(c->design.items.size());
     const WPARAM item = static_cast<WPARAM>(inRange ? index : -1);
-    switch (c->spec.kind) {
+    switch (c->design.kind) {
         case ControlKind::DropDownList:
             SendMessageW(c->hwnd, CB_SETCURSEL, item, 0);
             break;
@@ -312,7 +312,7 @@ void Win32Platform::setSelection(WindowId window, const std::string& control, in
             SendMessageW(c->hwnd, TCM_SETCURSEL, item, 0);
             applyVisibility(*state);
             if (inRange) {
-                emit(*state, c->spec.name, EventKind::PageChanged, index);
+                emit(*state, c->design.name, EventKind::PageChanged, index);
             }
             break;
         default:
@@ -325,7 +325,7 @@ int Win32Platform::selection(WindowId window, const std::string& control) {
     if (!c) {
         return -1;
     }
-    switch (c->spec.kind) {
+    switch (c->design.kind) {
         case ControlKind::DropDownList:
             return static_cast<int>(SendMessageW(c->hwnd, CB_GETCURSEL, 0, 0));
         case ControlKind::ListBox:
@@ -356,7 +356,7 @@ std::string Win32Platform::focusedControl(WindowId window) {
         focus = GetParent(focus);
     }
     const int index = focus ? state->indexOf(focus) : -1;
-    return index >= 0 ? state->controls[index].spec.name : std::string();
+    return index >= 0 ? state->controls[index].design.name : std::string();
 }
 
 void Win32Platform::setPicture(WindowId window, const std::string& control,
@@ -369,7 +369,7 @@ void Win32Platform::setPicture(WindowId window, const std::string& control,
         DestroyIcon(c->picture);
     }
     c->picture =
-        iconFromFileBytes(iconBytes, scale(c->spec.rect.width), scale(c->spec.rect.height));
+        iconFromFileBytes(iconBytes, scale(c->design.rect.width), scale(c->design.rect.height));
     InvalidateRect(c->hwnd, nullptr, TRUE);
 }
 

@@ -110,7 +110,7 @@ void Win32Platform::moveFocus(WindowState& window, bool backwards) {
         if ((GetWindowLongW(control.hwnd, GWL_STYLE) & WS_TABSTOP) &&
             IsWindowVisible(control.hwnd) && IsWindowEnabled(control.hwnd)) {
             const HWND next = control.hwnd;
-            if (control.spec.kind == ControlKind::Edit) {
+            if (control.design.kind == ControlKind::Edit) {
                 SendMessageW(next, EM_SETSEL, 0, -1);
             }
             SetFocus(next);  // an edit box reports FocusGained

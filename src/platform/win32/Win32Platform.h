@@ -47,7 +47,7 @@ public:
     bool requestSystemShutdown(bool force) override;
     bool openUrl(const std::string& url) override;
 
-    WindowId createWindow(const WindowSpec& spec, EventSink& sink, WindowId owner) override;
+    WindowId createWindow(const WindowSpec& design, EventSink& sink, WindowId owner) override;
     void destroyWindow(WindowId window) override;
     bool windowExists(WindowId window) override;
     void runModal(WindowId window) override;

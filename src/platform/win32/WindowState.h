@@ -24,7 +24,7 @@ inline constexpr UINT kTrayMessage = WM_APP + 1;     // lParam = the mouse messa
 inline constexpr UINT kCloseUpMessage = WM_APP + 2;  // wParam = the drop-down list's index
 
 struct ControlState {
-    ControlSpec spec;
+    ControlSpec design;
     HWND hwnd = nullptr;
     int parent = -1;           // index of the container, -1 = the window itself
     bool visible = true;       // the control's own flag; a hidden container hides it too

@@ -11,25 +11,27 @@ constexpr DWORD kCaptionStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 
 }  // namespace
 
-WindowId Win32Platform::createWindow(const WindowSpec& spec, EventSink& sink, WindowId owner) {
+WindowId Win32Platform::createWindow(const WindowSpec& design, EventSink& sink, WindowId owner) {
     auto state = std::make_unique<WindowState>();
     state->platform = this;
     state->id = nextWindow_++;
     state->sink = &sink;
     state->owner = owner;
-    state->caption = spec.caption;
-    state->endsProgram = spec.endsProgram;
-    state->background = spec.background;
-    for (const ControlSpec& control : spec.controls) {
+    state->caption = design.caption;
+    state->endsProgram = design.endsProgram;
+    state->background = design.background;
+    for (const ControlSpec& control : design.controls) {
         state->controlByName.emplace(control.name, static_cast<int>(state->controls.size()));
         state->controls.push_back(ControlState{control});
         state->controls.back().visible = control.visible;
     }
 
-    const DWORD style = (spec.caption ? kCaptionStyle : WS_POPUP) | WS_CLIPCHILDREN;
+    const DWORD style = (design.caption ? kCaptionStyle : WS_POPUP) | WS_CLIPCHILDREN;
     // A window with a caption keeps its taskbar button although it has an owner.
-    const DWORD exStyle = spec.toolWindow ? WS_EX_TOOLWINDOW : spec.caption ? WS_EX_APPWINDOW : 0;
-    RECT frame{0, 0, scale(spec.rect.width), scale(spec.rect.height)};
+    const DWORD exStyle = design.toolWindow ? WS_EX_TOOLWINDOW
+                          : design.caption  ? WS_EX_APPWINDOW
+                                            : 0;
+    RECT frame{0, 0, scale(design.rect.width), scale(design.rect.height)};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     // An owner set into another window (the desktop) would hand the ownership
     // to that window's top level, another program's; then the owner stays ours
@@ -44,8 +46,8 @@ WindowId Win32Platform::createWindow(const WindowSpec& spec, EventSink& sink, Wi
     const WindowId id = window.id;
     windows_[id] = std::move(state);
     // WM_NCCREATE links the handle and the state (windowProc).
-    if (!CreateWindowExW(exStyle, kWindowClass, wideFrom(spec.title).c_str(), style,
-                         scale(spec.rect.left), scale(spec.rect.top), frame.right - frame.left,
+    if (!CreateWindowExW(exStyle, kWindowClass, wideFrom(design.title).c_str(), style,
+                         scale(design.rect.left), scale(design.rect.top), frame.right - frame.left,
                          frame.bottom - frame.top, ownerHwnd, nullptr, instance_, &window)) {
         windows_.erase(id);
         return 0;

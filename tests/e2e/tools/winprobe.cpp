@@ -1,24 +1,24 @@
 // Looks at and works the windows of other processes in the same Wine prefix,
 // the way a user would, and reports as UTF-8 JSON on stdout.
 //
-//   inspector list [--exe NAME] [--title TEXT] [--class NAME]
-//   inspector click HWND                 BM_CLICK (posted: a handler may open a modal box)
-//   inspector settext HWND TEXT          WM_SETTEXT (the control reports its change)
-//   inspector select HWND INDEX [--dropdown]   combo selection, as by keyboard or by the list
-//   inspector tab HWND INDEX             TCM_SETCURFOCUS (the control reports the page change)
-//   inspector post HWND MSG WPARAM LPARAM
-//   inspector key HWND VK                WM_KEYDOWN and WM_KEYUP posted to one control
-//   inspector type HWND TEXT             an edit box's text selected, then TEXT typed (WM_CHAR)
-//   inspector mouse HWND X Y click|double   left button at client point (X, Y), posted
-//   inspector sync EDIT                  waits until the edit box's thread has handled
+//   winprobe list [--exe NAME] [--title TEXT] [--class NAME]
+//   winprobe click HWND                 BM_CLICK (posted: a handler may open a modal box)
+//   winprobe settext HWND TEXT          WM_SETTEXT (the control reports its change)
+//   winprobe select HWND INDEX [--dropdown]   combo selection, as by keyboard or by the list
+//   winprobe tab HWND INDEX             TCM_SETCURFOCUS (the control reports the page change)
+//   winprobe post HWND MSG WPARAM LPARAM
+//   winprobe key HWND VK                WM_KEYDOWN and WM_KEYUP posted to one control
+//   winprobe type HWND TEXT             an edit box's text selected, then TEXT typed (WM_CHAR)
+//   winprobe mouse HWND X Y click|double   left button at client point (X, Y), posted
+//   winprobe sync EDIT                  waits until the edit box's thread has handled
 //                                        everything posted before; prints {"synced":true}
-//   inspector hotkey MOD+KEY             e.g. ctrl+F11, through SendInput
-//   inspector keys KEY...                several presses in turn, e.g. Down Right Return
-//   inspector presses MOD+KEY [MS MOD+KEY]...   hotkeys with pauses of MS milliseconds
-//   inspector hold MOD+KEY               registers that hotkey itself and keeps it
+//   winprobe hotkey MOD+KEY             e.g. ctrl+F11, through SendInput
+//   winprobe keys KEY...                several presses in turn, e.g. Down Right Return
+//   winprobe presses MOD+KEY [MS MOD+KEY]...   hotkeys with pauses of MS milliseconds
+//   winprobe hold MOD+KEY               registers that hotkey itself and keeps it
 //                                        until ended; prints {"held":true|false}
-//   inspector msgbox [--exe NAME] yes|no|ok|cancel|none
-//   inspector attrs PATH                 GetFileAttributesW
+//   winprobe msgbox [--exe NAME] yes|no|ok|cancel|none
+//   winprobe attrs PATH                 GetFileAttributesW
 //
 // Exit status: 0 done, 1 usage, 2 no such window, 3 nothing matched.
 #include <windows.h>
@@ -677,7 +677,7 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<std::wstring> args(argv + 1, argv + argc);
     int status = run(args);
     if (status == 1) {
-        tooltext::print("{\"error\":\"usage: see the head of inspector.cpp\"}\n");
+        tooltext::print("{\"error\":\"usage: see the head of probe.cpp\"}\n");
     }
     return status;
 }
