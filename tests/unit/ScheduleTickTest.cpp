@@ -77,15 +77,22 @@ TEST_F(TickTest, APostponeAfterTheAnnouncementShutsDownWithoutASecondAnnouncemen
     EXPECT_EQ(fake.shutdownRequests.size(), 1u);  // at 23:30:00
 }
 
-TEST_F(TickTest, WithTheOptionOffThereIsNoScheduleButTheClockRuns) {
-    program.fiveMinuteWarning = false;
-    for (int s = secondOf(22, 55, 0); s < secondOf(23, 1, 0); ++s) {
-        tickAt(s);
+TEST_F(TickTest, NoDailyShutdownWithTheOptionOffOrWhileACountdownRuns) {
+    for (const bool countdown : {false, true}) {
+        program.fiveMinuteWarning = countdown;  // the countdown case has the option on
+        program.countdownRunning = countdown;
+        program.countdownSeconds = countdown ? 3600 : 0;
+        for (int s = secondOf(22, 55, 0); s < secondOf(23, 1, 0); ++s) {
+            tickAt(s);
+        }
+        EXPECT_TRUE(fake.shutdownRequests.empty()) << countdown;
+        EXPECT_EQ(window(), 0) << countdown;
+        EXPECT_EQ(digits(), "23:00:59") << countdown;
+        EXPECT_EQ(program.countdownSeconds, countdown ? 3600 - 360 : 0);
+        if (!countdown) {
+            EXPECT_EQ(program.secondsToShutdown, 0);
+        }
     }
-    EXPECT_TRUE(fake.shutdownRequests.empty());
-    EXPECT_EQ(window(), 0);
-    EXPECT_EQ(program.secondsToShutdown, 0);
-    EXPECT_EQ(digits(), "23:00:59");
 }
 
 TEST_F(TickTest, ACountdownShutsDownSixtyTicksPerMinuteAfterItsStart) {
@@ -126,17 +133,6 @@ TEST_F(TickTest, ACountdownOfFiveMinutesOrASecondOneIsNeverPrompted) {
         tickAt(secondOf(13, 0, 0) + s);
     }
     EXPECT_EQ(prompts, 0);
-}
-
-TEST_F(TickTest, ARunningCountdownIgnoresTheDailyShutdownTime) {
-    program.countdownRunning = true;
-    program.countdownSeconds = 3600;
-    for (int s = secondOf(22, 55, 0); s < secondOf(23, 1, 0); ++s) {
-        tickAt(s);
-    }
-    EXPECT_TRUE(fake.shutdownRequests.empty());
-    EXPECT_EQ(window(), 0);
-    EXPECT_EQ(program.countdownSeconds, 3600 - 360);
 }
 
 TEST_F(TickTest, AHugeNegativeCountdownShutsDownWithoutWrapping) {

@@ -157,43 +157,39 @@ TEST_F(WizardNavigationTest, TabClicksRunThePageRuleWhichLeavesSomeStatesAlone) 
 
 // ---- finishing ----
 
-TEST_F(WizardNavigationTest, FinishSavesAsksAndRestartsOnYes) {
-    open();
-    goToPage(kTimePage);
-    fake.type(wizard(), kHourBox, "21");
-    goToPage(kPositionPage);
-    goToPage(kFinishPage);
-    fake.answerNextMessageBox(kIdYes);
-    next();
-    ASSERT_EQ(fake.messageBoxes.size(), 1u);
-    EXPECT_EQ(fake.messageBoxes[0].text,
-              "设置成功! 程序重启后生效。\r\n 是否立刻重启？ \r\n‘是’为立刻重新启动程序");
-    EXPECT_EQ(fake.messageBoxes[0].title, "设置已经成功，重启后生效！");
-    EXPECT_EQ(fake.messageBoxes[0].style, 0x24u);
+TEST_F(WizardNavigationTest, FinishSavesAsksAndRestartsOnlyOnYes) {
+    const auto finish = [&](const char* box, const char* value, int answer, auto press) {
+        open();
+        goToPage(kTimePage);
+        fake.type(wizard(), box, value);
+        goToPage(kPositionPage);
+        goToPage(kFinishPage);
+        fake.answerNextMessageBox(answer);
+        press();
+    };
+    finish(kMinuteBox, "45", kIdNo, [&] { altKey(kAlt2); });
+    EXPECT_NE(settingsFile().find("分钟=45"), std::string::npos);
+    EXPECT_EQ(program.configWizard, 0);
+    EXPECT_TRUE(fake.startedProcesses.empty());
+    EXPECT_FALSE(fake.exited);
+
+    finish(kHourBox, "21", kIdYes, [&] { next(); });
+    ASSERT_EQ(fake.messageBoxes.size(), 2u);
+    for (const auto& box : fake.messageBoxes) {
+        EXPECT_EQ(box.text,
+                  "设置成功! 程序重启后生效。\r\n 是否立刻重启？ \r\n‘是’为立刻重新启动程序");
+        EXPECT_EQ(box.title, "设置已经成功，重启后生效！");
+        EXPECT_EQ(box.style, 0x24u);
+    }
     EXPECT_NE(settingsFile().find("小时=21"), std::string::npos);
     ASSERT_EQ(fake.startedProcesses.size(), 1u);
     EXPECT_EQ(fake.startedProcesses[0], "\"C:\\Program Files\\Varnel\\varnel.exe\"");
     EXPECT_TRUE(fake.exited);
 }
 
-TEST_F(WizardNavigationTest, FinishAnsweredNoKeepsTheSavedFileAndClosesTheWizard) {
-    open();
-    goToPage(kTimePage);
-    fake.type(wizard(), kMinuteBox, "45");
-    goToPage(kPositionPage);
-    goToPage(kFinishPage);
-    fake.answerNextMessageBox(kIdNo);
-    altKey(kAlt2);
-    EXPECT_EQ(fake.messageBoxes.size(), 1u);
-    EXPECT_NE(settingsFile().find("分钟=45"), std::string::npos);
-    EXPECT_EQ(program.configWizard, 0);
-    EXPECT_TRUE(fake.startedProcesses.empty());
-    EXPECT_FALSE(fake.exited);
-}
-
 // ---- shortcuts ----
 
-TEST_F(WizardNavigationTest, AltDigitsActOnlyForEnabledButtons) {
+TEST_F(WizardNavigationTest, OnlyAltDigitsOfEnabledButtonsNavigate) {
     open();
     altKey(kAlt1);  // "上一步" is disabled on the welcome page
     EXPECT_EQ(page(), 0);
@@ -204,20 +200,16 @@ TEST_F(WizardNavigationTest, AltDigitsActOnlyForEnabledButtons) {
     click(kConfirmButton);
     altKey(kAlt2);
     EXPECT_EQ(page(), kOptionsPage);
+    // Plain digits never navigate.
+    fire(kNextButton, EventKind::KeyUp, kAlt2);
+    fire(kPreviousButton, EventKind::KeyUp, kAlt1);
+    fake.type(wizard(), kHourBox, "12");
+    EXPECT_EQ(page(), kOptionsPage);
     altKey(kAlt1);
     EXPECT_EQ(page(), kTimePage);
     altKey('3');
     altKey(0x61);  // numpad 1
     EXPECT_EQ(page(), kTimePage);
-}
-
-TEST_F(WizardNavigationTest, DigitsWithoutAltNeverNavigate) {
-    open();
-    goToPage(kOptionsPage);
-    fire(kNextButton, EventKind::KeyUp, kAlt2);
-    fire(kPreviousButton, EventKind::KeyUp, kAlt1);
-    fake.type(wizard(), kHourBox, "12");
-    EXPECT_EQ(page(), kOptionsPage);
 }
 
 // ---- cancel and tips ----
