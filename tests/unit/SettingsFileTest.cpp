@@ -113,40 +113,44 @@ TEST_F(SettingsFileTest, DamagedBytesSurviveAWrite) {
     EXPECT_EQ(bytes(), junk + "[\xC7\xBF\xD0\xD0\xB9\xD8\xBB\xFA]\r\n\xCA\xC7=\xD5\xE6\r\n" + junk);
 }
 
-// Every refused write leaves the old content, and the next read returns the old value.
-TEST_F(SettingsFileTest, AReadOnlyFileIsLeftAsItIs) {
-    fake.setFileUtf8(path, "[关机时间]\r\n小时=22\r\n");
-    fake.files[path].attributes = kAttrReadOnly | kAttrArchive;
-    settings.writeSetting("关机时间", "小时", "23");
-    settings.writeSetting("关机时间", "分钟", "5");
-    EXPECT_EQ(fake.fileUtf8(path), "[关机时间]\r\n小时=22\r\n");
-    EXPECT_EQ(settings.readSetting("关机时间", "小时"), "22");
-}
-
-TEST_F(SettingsFileTest, AFullDiskChangesNothing) {
-    fake.setFileUtf8(path, "[关机时间]\r\n小时=22\r\n");
-    fake.writesFail = true;
-    settings.writeSetting("关机时间", "小时", "23");
-    EXPECT_EQ(settings.readSetting("关机时间", "小时"), "22");
-    fake.files.clear();
-    settings.writeOption("强行关机", true);
-    EXPECT_FALSE(settings.exists());
-}
-
-TEST_F(SettingsFileTest, ADirectoryInPlaceOfTheFile) {
-    fake.files[path] = testing::FakeFile{"", kAttrDirectory};
-    EXPECT_EQ(settings.readSetting("倒计时窗口样式", "样式", "2"), "2");
-    settings.writeSetting("关机时间", "小时", "23");
-    EXPECT_EQ(fake.files[path].attributes, kAttrDirectory);
-    EXPECT_EQ(settings.readSetting("关机时间", "小时"), "");
-}
-
-TEST_F(SettingsFileTest, AnUnreadableFileIsNeverReplaced) {
-    fake.setFileUtf8(path, "[关机时间]\r\n小时=22\r\n");
-    fake.unreadableFiles.insert(path);
-    EXPECT_EQ(settings.readSetting("关机时间", "小时"), "");
-    settings.writeSetting("关机时间", "分钟", "5");
-    EXPECT_EQ(fake.fileUtf8(path), "[关机时间]\r\n小时=22\r\n");
+// Every refused write leaves the old file as it was, and the next read returns
+// what was there before.
+TEST(SettingsFileRefusal, ARefusedWriteChangesNothing) {
+    const struct {
+        const char* what;
+        std::uint32_t attributes;  // 0: no file
+        bool writesFail, unreadable;
+        const char* readAfter;
+    } cases[] = {
+        {"read-only", kAttrReadOnly | kAttrArchive, false, false, "22"},
+        {"full disk", kAttrArchive, true, false, "22"},
+        {"full disk, no file yet", 0, true, false, "fallback"},
+        {"a directory", kAttrDirectory, false, false, "fallback"},
+        {"unreadable", kAttrArchive, false, true, "fallback"},
+    };
+    for (const auto& c : cases) {
+        FakePlatform fake;
+        SettingsFile settings{fake};
+        const std::string path = fake.path("\\关机时间.ini");
+        if (c.attributes != 0) {
+            fake.setFileUtf8(path, "[关机时间]\r\n小时=22\r\n");
+            fake.files[path].attributes = c.attributes;
+        }
+        fake.writesFail = c.writesFail;
+        if (c.unreadable) {
+            fake.unreadableFiles.insert(path);
+        }
+        const auto before = fake.files;
+        settings.writeSetting("关机时间", "小时", "23");
+        settings.writeSetting("关机时间", "分钟", "5");
+        settings.writeOption("强行关机", true);
+        EXPECT_EQ(fake.files.size(), before.size()) << c.what;
+        for (const auto& [name, file] : before) {
+            EXPECT_EQ(fake.files[name].bytes, file.bytes) << c.what;
+            EXPECT_EQ(fake.files[name].attributes, file.attributes) << c.what;
+        }
+        EXPECT_EQ(settings.readSetting("关机时间", "小时", "fallback"), c.readAfter) << c.what;
+    }
 }
 
 }  // namespace
