@@ -35,8 +35,8 @@ protected:
         EXPECT_NE(it, fake.log.end()) << entry;
         return static_cast<std::size_t>(it - fake.log.begin());
     }
-    void expectStartUpCompleted() {
-        EXPECT_TRUE(fake.windowVisible(program.mainWindow));
+    void expectStartUpCompleted(bool visible = true) {
+        EXPECT_EQ(fake.windowVisible(program.mainWindow), visible);
         EXPECT_EQ(setting("句柄", "窗口句柄"),
                   std::to_string(fake.nativeHandle(program.mainWindow)));
         EXPECT_EQ(setting("倒计时窗口样式", "样式"), "1");
@@ -70,12 +70,16 @@ TEST_F(StartUpTest, FirstStartWritesTheDefaultsAndWaitsForTheWizard) {
     EXPECT_EQ(fake.log.back(), "runEventLoop");
 }
 
-TEST_F(StartUpTest, LaterStartsDoNotOpenTheWizard) {
-    fake.setFileUtf8(fake.path(keys::kFileName), settingsFile());
+TEST_F(StartUpTest, ALaterStartOpensNoWizardAndMayStartHidden) {
+    fake.setFileUtf8(fake.path(keys::kFileName), "[隐藏启动]\r\n是=真\r\n" + settingsFile());
+    const std::string icon("\0\0\1\0icon", 8);
+    fake.files[fake.path("\\图标.ico")].bytes = icon;
     runProgram(program);
     EXPECT_EQ(std::count(fake.log.begin(), fake.log.end(), "createWindow Varnel 程序配置"), 0);
-    expectStartUpCompleted();
-    EXPECT_EQ(fake.files[fake.path("\\常用热键.txt")].bytes.empty(), false);
+    expectStartUpCompleted(false);
+    EXPECT_EQ(fake.windowRect(program.mainWindow).left, 785);  // placed before hiding
+    EXPECT_EQ(fake.control(program.mainWindow, "图片框1").picture, icon);
+    EXPECT_FALSE(fake.files[fake.path("\\常用热键.txt")].bytes.empty());
 }
 
 TEST_F(StartUpTest, ShutdownAtStartAsksAndGoesOnWhateverTheAnswer) {
@@ -121,13 +125,6 @@ TEST_F(StartUpTest, AnHourOutOfRangeOpensTheWizardWithoutWaiting) {
     expectStartUpCompleted();
 }
 
-TEST_F(StartUpTest, StartHiddenHidesTheWindowAfterPlacement) {
-    fake.setFileUtf8(fake.path(keys::kFileName), "[隐藏启动]\r\n是=真\r\n" + settingsFile());
-    runProgram(program);
-    EXPECT_FALSE(fake.windowVisible(program.mainWindow));
-    EXPECT_EQ(fake.windowRect(program.mainWindow).left, 785);
-}
-
 TEST_F(StartUpTest, ExitResetsTheStyleReleasesHotkeysAndRemovesTheIcon) {
     fake.setFileUtf8(fake.path(keys::kFileName), settingsFile());
     runProgram(program);
@@ -139,13 +136,6 @@ TEST_F(StartUpTest, ExitResetsTheStyleReleasesHotkeysAndRemovesTheIcon) {
     EXPECT_TRUE(fake.exited);
     EXPECT_EQ(fake.exitCode, 0);
     EXPECT_LT(logIndex("removeTrayIcon"), logIndex("exitProcess 0"));
-}
-
-TEST_F(StartUpTest, AMissingIconGivesAnEmptyPictureAndAPresentOneIsShown) {
-    fake.setFileUtf8(fake.path(keys::kFileName), settingsFile());
-    fake.files[fake.path("\\图标.ico")].bytes = std::string("\0\0\1\0icon", 8);
-    runProgram(program);
-    EXPECT_EQ(fake.control(program.mainWindow, "图片框1").picture, std::string("\0\0\1\0icon", 8));
 }
 
 }  // namespace
