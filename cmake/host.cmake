@@ -12,3 +12,8 @@ target_include_directories(varnel_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(varnel_tests PRIVATE varnel_core GTest::gtest GTest::gtest_main)
 gtest_discover_tests(varnel_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
   TEST_PREFIX "${VARNEL_TEST_PREFIX}")
+
+# Benchmarks that print figures (scripts/bench); built with the tests, never run by ctest.
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/bench/CMakeLists.txt)
+  add_subdirectory(tests/bench)
+endif()

@@ -41,3 +41,7 @@ add_custom_command(TARGET varnel POST_BUILD
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   add_subdirectory(tests/e2e)
 endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/bench/CMakeLists.txt)
+  add_subdirectory(tests/bench)
+endif()
