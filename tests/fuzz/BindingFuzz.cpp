@@ -1,0 +1,143 @@
+// Hotkey bindings read from arbitrary settings-file bytes, through the
+// program's own path against the fake platform: readHotkeyBinding, then
+// registerHotkeys. A recognised binding is registered with its modifier and
+// key, and its hint caption reads back to the same binding; an unrecognised
+// one gets neither. A binding written back as the configuration window writes
+// it (the index as decimal text) reads back the same.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "FuzzInput.h"
+#include "app/MainWindow.h"
+#include "app/Program.h"
+#include "common/Number.h"
+#include "hotkeys/HotkeyBinding.h"
+#include "hotkeys/Hotkeys.h"
+#include "settings/SettingsKeys.h"
+#include "support/FakePlatform.h"
+
+namespace varnel::fuzz {
+namespace {
+
+struct Action {
+    const char* section;
+    const char* hintLabel;
+    std::int32_t Program::*identifier;
+};
+
+const std::array<Action, 4> kActions{{
+    {keys::kConfigHotkey, "标签7", &Program::configHotkeyId},
+    {keys::kToggleHotkey, "标签6", &Program::toggleHotkeyId},
+    {keys::kExitHotkey, "标签5", &Program::exitHotkeyId},
+    {keys::kShutdownHotkey, "标签9", &Program::shutdownHotkeyId},
+}};
+
+constexpr long long kVirtualKeyF1 = 112;
+
+// The binding a hint caption shows: the modifier's name and the number after
+// "＋" and "F" (e.g. "退出程序'Alt'＋'F5'键"), read independently of the code
+// that built it.
+struct Shown {
+    std::optional<HotkeyModifier> modifier;
+    long long number = 0;
+};
+
+Shown readCaption(const std::string& caption) {
+    Shown shown;
+    int names = 0;
+    for (const auto& [name, modifier] :
+         {std::pair{"Ctrl", HotkeyModifier::Ctrl}, std::pair{"Alt", HotkeyModifier::Alt},
+          std::pair{"Shift", HotkeyModifier::Shift}}) {
+        if (caption.find(name) != std::string::npos) {
+            shown.modifier = modifier;
+            ++names;
+        }
+    }
+    require(names == 1, "a caption names no modifier or several");
+    const std::size_t plus = caption.find("＋");
+    const std::size_t f = caption.find('F', plus);
+    require(plus != std::string::npos && f != std::string::npos, "a caption shows no key");
+    char* end = nullptr;
+    shown.number = std::strtoll(caption.c_str() + f + 1, &end, 10);
+    require(end != caption.c_str() + f + 1, "a caption shows no key number");
+    return shown;
+}
+
+const testing::Hotkey* registration(const testing::FakePlatform& fake, int id) {
+    for (const testing::Hotkey& hotkey : fake.hotkeys) {
+        if (hotkey.id == id) {
+            return &hotkey;
+        }
+    }
+    return nullptr;
+}
+
+void checkBindings(const std::string& fileBytes) {
+    testing::FakePlatform fake;
+    Program program{fake};
+    fake.files[program.settings.path()].bytes = fileBytes;
+    program.mainWindow = fake.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
+    std::array<HotkeyBinding, 4> bindings;
+    for (std::size_t i = 0; i < kActions.size(); ++i) {
+        bindings[i] = readHotkeyBinding(program.settings, kActions[i].section);
+        fake.answerNextMessageBox(kIdOk);
+    }
+
+    registerHotkeys(program);
+    std::size_t failures = 0;
+    for (std::size_t i = 0; i < kActions.size(); ++i) {
+        const HotkeyBinding& binding = bindings[i];
+        const int id = program.*kActions[i].identifier;
+        const std::string caption = fake.text(program.mainWindow, kActions[i].hintLabel);
+        failures += id == 0 ? 1 : 0;
+        const std::optional<HotkeyModifier> modifier = hotkeyModifier(binding);
+        if (!modifier) {
+            require(id == 0 && caption.empty(), "an unrecognised modifier registered or captioned");
+            continue;
+        }
+        const Shown shown = readCaption(caption);
+        require(shown.modifier == modifier, "the caption shows another modifier");
+        require(shown.number == static_cast<long long>(binding.keyIndex) + 1,
+                "the caption shows another key");
+        const unsigned virtualKey = static_cast<unsigned>(kVirtualKeyF1 + binding.keyIndex);
+        if (const testing::Hotkey* hotkey = registration(fake, id)) {
+            require(hotkey->modifier == *modifier && hotkey->virtualKey == virtualKey,
+                    "registered another combination");
+        } else {
+            // The fake refuses only a combination an earlier action holds.
+            bool held = false;
+            for (const testing::Hotkey& earlier : fake.hotkeys) {
+                held = held || (earlier.modifier == *modifier && earlier.virtualKey == virtualKey);
+            }
+            require(id == 0 && held, "a free combination was not registered");
+        }
+    }
+    require(fake.messageBoxes.size() == failures, "not one message per missing hotkey");
+
+    // Written back in place, as the configuration window saves a recognised binding.
+    for (std::size_t i = 0; i < kActions.size(); ++i) {
+        if (!hotkeyModifier(bindings[i])) {
+            continue;
+        }
+        program.settings.writeSetting(kActions[i].section, keys::kModifierKey,
+                                      bindings[i].modifierText);
+        program.settings.writeSetting(kActions[i].section, keys::kFunctionKey,
+                                      decimal(bindings[i].keyIndex));
+        const HotkeyBinding again = readHotkeyBinding(program.settings, kActions[i].section);
+        require(again.modifierText == bindings[i].modifierText &&
+                    again.keyIndex == bindings[i].keyIndex,
+                "a binding written back reads back changed");
+    }
+}
+
+}  // namespace
+}  // namespace varnel::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    varnel::fuzz::checkBindings(std::string(reinterpret_cast<const char*>(data), size));
+    return 0;
+}
