@@ -163,7 +163,8 @@ void roundTrip(std::string_view section, std::string_view key, std::string_view 
     }
     require(expected.has_value(), "a value written to an empty file does not read back");
     require(!plain(value) || *expected == value, "a plain value reads back changed");
-    require(ini::readValue(written, section, key) == expected, "the written value reads back wrong");
+    require(ini::readValue(written, section, key) == expected,
+            "the written value reads back wrong");
     require(ini::encodingOf(written) == encoding, "a write changed the encoding");
     checkOneLineChanged(text, written);
     if (plain(value)) {
