@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <string>
 
+#include "common/Number.h"
 #include "platform/win32/Text.h"
 #include "platform/win32/Win32Platform.h"
 
@@ -133,7 +134,7 @@ bool Win32Platform::writeFile(const std::string& path, const std::string& bytes)
         (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
         return false;
     }
-    const std::wstring temporary = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    const std::wstring temporary = target + wideFrom("." + decimal(GetCurrentProcessId()) + ".tmp");
     bool ok = writeTemporary(temporary, bytes);
     if (ok && old != INVALID_FILE_ATTRIBUTES && (old & kKeptAttributes)) {
         ok = SetFileAttributesW(temporary.c_str(), old & kKeptAttributes) != 0;
