@@ -1,0 +1,312 @@
+"""The measurements of varnel.exe under Wine, one per run of this script, each in
+a Session of its own (tests/e2e/harness.py) so that several run side by side:
+
+  wine_bench.py startup RUNS IDLE_MS   start-up to visible and memory, against minimal_window.exe
+  wine_bench.py idle SECONDS           CPU time while idle, with minimal_window.exe alongside
+  wine_bench.py phase SECONDS          the clock tick's phase against the wall-clock second
+  wine_bench.py shutdown               delay from the start of the shutdown minute to the request
+  wine_bench.py countdown              error of a one-minute countdown
+
+Prints "READY" once the program is in the state being measured, then one line
+"RESULT <json>". Needs the environment of the end-to-end tests and VARNEL_BENCH_TOOLS,
+the directory of launch_probe.exe and minimal_window.exe.
+"""
+
+import json
+import os
+import shutil
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
+sys.path.insert(0, HERE)
+
+import figures  # noqa: E402
+from defaults import scenario_settings  # noqa: E402
+from harness import (WAIT, Session, _CALL, controls_sized, find_control,  # noqa: E402
+                     parse_relay, settings_text)
+
+MINIMAL = "minimal_window.exe"
+PROBE = "launch_probe.exe"
+COUNTDOWN_TITLE = " 关机提示"
+START_UP_ROOM = 25  # seconds a start-up may take before the shutdown minute
+
+
+def bench_tool(name):
+    return os.path.join(os.environ["VARNEL_BENCH_TOOLS"], name)
+
+
+def ready():
+    print("READY", flush=True)
+
+
+def result(**figures_found):
+    print("RESULT " + json.dumps(figures_found), flush=True)
+
+
+class RelayTail:
+    """Follows a session's relay trace as Wine writes it, noting when each call
+    line appeared (time.time()), polled every 2 ms."""
+
+    def __init__(self, session):
+        self.path = os.path.join(session.dir, "relay.txt")
+        self.offset = 0
+        self.pending = b""
+        self.seen = []  # (arrival, Call)
+
+    def poll(self):
+        try:
+            with open(self.path, "rb") as f:
+                f.seek(self.offset)
+                data = f.read()
+        except FileNotFoundError:
+            return
+        now = time.time()
+        self.offset += len(data)
+        *lines, self.pending = (self.pending + data).split(b"\n")
+        for line in lines:
+            text = line.decode("latin-1").rstrip("\r")
+            if _CALL.match(text):
+                self.seen.extend((now, call) for call in parse_relay(text))
+
+    def follow(self, seconds, until=None):
+        """Polls for `seconds`, or until until() gives true; returns the calls seen."""
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline and not (until and until()):
+            self.poll()
+            time.sleep(0.002)
+        self.poll()
+        return self.seen
+
+    def calls(self, function):
+        return [(t, c) for t, c in self.seen if c.function == function]
+
+
+def linux_process(session, exe_name):
+    """The Linux pid of the Wine process running `exe_name` in this session's prefix."""
+    marker = ("WINEPREFIX=" + session.prefix).encode()
+
+    def find():
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open(f"/proc/{pid}/environ", "rb") as f:
+                    if marker not in f.read().split(b"\0"):
+                        continue
+                with open(f"/proc/{pid}/cmdline", "rb") as f:
+                    command = f.read().replace(b"\0", b" ").decode(errors="replace").strip()
+            except OSError:
+                continue
+            # Wine shows the Windows command line, the program quoted or not.
+            quoted = command.startswith('"')
+            program = command[1:].split('"')[0] if quoted else command.split(" ")[0]
+            if program.lower().replace("/", "\\").endswith("\\" + exe_name.lower()):
+                return int(pid)
+        return None
+    return session.wait_for(find, WAIT, f"the Linux process of {exe_name}")
+
+
+def proc_status(pid):
+    """Fields of /proc/<pid>/status in bytes (the kB ones)."""
+    values = {}
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            name, _, rest = line.partition(":")
+            parts = rest.split()
+            if len(parts) == 2 and parts[1] == "kB":
+                values[name] = int(parts[0]) * 1024
+    return values
+
+
+def cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        return figures.clock_ticks_to_seconds(f.read(), os.sysconf("SC_CLK_TCK"))
+
+
+# --- start-up and memory -------------------------------------------------
+
+
+def launch(session, exe, idle_ms):
+    """One start of `exe` through the probe: its time to visible, GetProcessMemoryInfo
+    and /proc of its Wine process, both read once it has been idle for idle_ms."""
+    release = session.path("release")
+    probe = session.spawn(bench_tool(PROBE), session.windows_path(exe), idle_ms)
+    shown = probe.report()
+    if "error" in shown:
+        raise AssertionError(f"{exe}: {shown['error']}")
+
+    def memory_line():
+        with open(probe.out, "rb") as f:
+            lines = f.read().split(b"\n")
+        return json.loads(lines[1]) if len(lines) > 2 else None
+    memory = session.wait_for(memory_line, WAIT, f"the memory figures of {exe}")
+    if "error" in memory:
+        raise AssertionError(f"{exe}: {memory['error']}")
+    status = proc_status(linux_process(session, exe))
+    open(release, "w").close()
+    probe.process.wait(WAIT)
+    os.remove(release)
+    return {"visibleMs": shown["visibleMs"], "class": shown["class"],
+            "workingSet": memory["workingSet"], "pagefileUsage": memory["pagefileUsage"],
+            "privateUsage": memory["privateUsage"],
+            "procRss": status["VmRSS"], "procRssAnon": status["RssAnon"]}
+
+
+def measure_startup(runs, idle_ms):
+    with Session("bench_startup", settings=settings_text(scenario_settings())) as s:
+        shutil.copy(bench_tool(MINIMAL), s.path(MINIMAL))
+        ready()
+        # One start each first, not counted: the first reads the DLLs from disk.
+        launch(s, "varnel.exe", idle_ms)
+        launch(s, MINIMAL, idle_ms)
+        found = {"varnel.exe": [], MINIMAL: []}
+        for i in range(runs):
+            order = ("varnel.exe", MINIMAL) if i % 2 == 0 else (MINIMAL, "varnel.exe")
+            for exe in order:
+                found[exe].append(launch(s, exe, idle_ms))
+        result(runs=runs, idleMs=idle_ms, varnel=found["varnel.exe"], minimal=found[MINIMAL])
+
+
+# --- CPU while idle ------------------------------------------------------
+
+
+def measure_idle(seconds):
+    with Session("bench_idle", settings=settings_text(scenario_settings())) as s:
+        s.start()
+        s.wait_start_up()
+        shutil.copy(bench_tool(MINIMAL), s.path(MINIMAL))
+        s.spawn(s.path(MINIMAL))
+        varnel = linux_process(s, "varnel.exe")
+        minimal = linux_process(s, MINIMAL)
+        time.sleep(5)  # past the last writes of start-up
+        ready()
+        before = cpu_seconds(varnel), cpu_seconds(minimal)
+        since = time.monotonic()
+        time.sleep(seconds)
+        after = cpu_seconds(varnel), cpu_seconds(minimal)
+        elapsed = time.monotonic() - since
+        if not s.running():
+            raise AssertionError("varnel.exe ended while idle")
+        result(seconds=elapsed, varnelCpu=after[0] - before[0], minimalCpu=after[1] - before[1])
+
+
+# --- timing accuracy -----------------------------------------------------
+
+
+def clock_timer_calls(tail, handle):
+    """(arrival, elapse) of the main window's clock timer settings: the first timer
+    the window sets is the clock's."""
+    mine = [(t, c) for t, c in tail.calls("SetTimer") if c.args[0] == handle]
+    if not mine:
+        return []
+    clock_id = mine[0][1].args[1]
+    return [(t, c.args[2]) for t, c in mine if c.args[1] == clock_id]
+
+
+def measure_phase(seconds):
+    with Session("bench_phase", settings=settings_text(scenario_settings()),
+                 relay=["user32.SetTimer"]) as s:
+        s.start()
+        handle = s.wait_start_up()
+        tail = RelayTail(s)
+        tail.follow(0)
+        first = len(clock_timer_calls(tail, handle))  # start-up's, before the first tick
+        ready()
+        tail.follow(seconds)
+        ticks = clock_timer_calls(tail, handle)[first:]
+        if not ticks:
+            raise AssertionError("no clock tick seen")
+        # What the tick read from the clock, and when the host saw the call in the trace.
+        read = [figures.signed_phase(figures.rearm_millisecond(e)) for _, e in ticks]
+        seen = [figures.signed_phase(figures.wall_millisecond(t)) for t, _ in ticks]
+        lag = [b - a for a, b in zip(read, seen)]
+        result(ticks=len(ticks), seconds=seconds, phase=read, seenPhase=seen, traceLag=lag)
+
+
+def next_shutdown_minute():
+    """The nearest minute start that leaves room for start-up."""
+    now = time.time()
+    start = (int(now) // 60 + 1) * 60
+    return start if start - now >= START_UP_ROOM else start + 60
+
+
+def with_shutdown_time(rows, when):
+    local = time.localtime(when)
+    time_row = ("关机时间", [("小时", str(local.tm_hour)), ("分钟", str(local.tm_min))])
+    return [time_row if section == "关机时间" else (section, keys) for section, keys in rows]
+
+
+def measure_shutdown():
+    minute = next_shutdown_minute()
+    settings = with_shutdown_time(scenario_settings(), minute)
+    with Session("bench_shutdown", settings=settings_text(settings),
+                 relay=["user32.ExitWindowsEx"]) as s:
+        s.start()
+        s.wait_start_up()
+        tail = RelayTail(s)
+        ready()
+        tail.follow(minute - time.time() + WAIT, until=lambda: tail.calls("ExitWindowsEx"))
+        calls = tail.calls("ExitWindowsEx")
+        if not calls:
+            raise AssertionError("no shutdown request")
+        seen, _ = calls[0]
+        s.wait_exit(WAIT)
+        result(minute=minute, delay=seen - minute)
+
+
+def measure_countdown():
+    with Session("bench_countdown", settings=settings_text(scenario_settings()),
+                 relay=["user32.ExitWindowsEx", "user32.SetTimer"]) as s:
+        s.start()
+        handle = s.wait_start_up()
+        s.click_tray_icon(3)
+        s.popup_menu()
+        s.keys("Down", "Down", "Down", "Down", "Return")  # 倒计时关机窗口
+        window = s.wait_window(title=COUNTDOWN_TITLE)
+        minutes, = controls_sized(window, 53, 33)
+        s.set_text(minutes, "1")
+        echo, = controls_sized(window, 45, 24)
+        s.wait_for(lambda: find_control(s.window(title=COUNTDOWN_TITLE),
+                                        handle=echo["handle"])["text"] == "1",
+                   WAIT, "the minutes echoed")
+        tail = RelayTail(s)
+        tail.follow(0)
+        before = len(tail.seen)
+        s.click(find_control(window, text="计时"))
+        ready()
+        tail.follow(60 + WAIT, until=lambda: tail.calls("ExitWindowsEx"))
+        # The start sets the countdown window's display timer last (1000 ms).
+        starts = [t for t, c in tail.seen[before:]
+                  if c.function == "SetTimer" and c.args[0] != handle and c.args[2] == 1000]
+        requests = tail.calls("ExitWindowsEx")
+        if not starts or not requests:
+            raise AssertionError(f"start seen: {bool(starts)}, request seen: {bool(requests)}")
+        s.wait_exit(WAIT)
+        result(started=starts[0], requested=requests[0][0],
+               error=requests[0][0] - starts[0] - 60)
+
+
+def main(argv):
+    what, args = argv[1], argv[2:]
+    try:
+        if what == "startup":
+            measure_startup(int(args[0]), int(args[1]))
+        elif what == "idle":
+            measure_idle(float(args[0]))
+        elif what == "phase":
+            measure_phase(float(args[0]))
+        elif what == "shutdown":
+            measure_shutdown()
+        elif what == "countdown":
+            measure_countdown()
+        else:
+            raise SystemExit(__doc__)
+    except AssertionError as error:
+        ready()  # so that nobody waits for a measurement that failed
+        result(error=str(error))
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
