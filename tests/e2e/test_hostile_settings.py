@@ -187,13 +187,14 @@ class HostileSettings(unittest.TestCase):
 
         # Never crashes: alive, no crash dialog, no exception in Wine's output.
         self.assertIsNone(program.process.poll(), "the program runs")
-        self.assertEqual([w for w in s.inspect("list") if w.get("exe", "").lower()
-                          == "winedbg.exe"], [], "no crash dialog")
+        everyone = s.inspect("list")
+        self.assertEqual([w for w in everyone if w.get("exe", "").lower() == "winedbg.exe"],
+                         [], "no crash dialog")
         with open(program.log, "rb") as f:
             output = f.read()
         self.assertEqual([sign for sign in CRASH_SIGNS if sign in output], [])
 
-        windows = s.windows()
+        windows = [w for w in everyone if w.get("pid") == program.pid]
         mains = [w for w in windows if w["text"] == "" and w["rect"][2:] == MAIN_SIZE]
         self.assertEqual(len(mains), 1, f"one main window among {windows}")
         main = mains[0]
