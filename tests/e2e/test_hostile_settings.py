@@ -28,7 +28,7 @@ FAILURES = ["注册‘打开软件配置程序’热键失败，请尝试更改�
             "注册‘显示或隐藏窗口’热键失败，请尝试更改其它热键!",
             "注册‘退出程序’热键失败，请尝试更改其它热键!",
             "注册‘关机热键’热键失败，请尝试更改其它热键!"]
-READ_ONLY, HIDDEN, SYSTEM, ARCHIVE = 0x1, 0x2, 0x4, 0x20
+HIDDEN, SYSTEM, ARCHIVE = 0x2, 0x4, 0x20
 # What start-up may leave beside the settings file.
 EXPECTED_FILES = {EXE_NAME, "图标.ico", SETTINGS_NAME, "常用热键.txt", "窗口.bmp", "relay.txt"}
 # Wine's report of an unhandled exception (the first program of a session also carries
