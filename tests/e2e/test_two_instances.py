@@ -180,8 +180,11 @@ class TwoInstances(unittest.TestCase):
             self.assertEqual(len(names), len(set(names)), f"a section twice: {names}")
             written = dict(sections)
             handle = written.pop("句柄", None)
-            self.assertEqual(written, {**dict(DEFAULT_SETTINGS), "倒计时窗口样式": [("样式", "1")]},
-                             "every default once, as written")
+            expected = {**dict(DEFAULT_SETTINGS), "倒计时窗口样式": [("样式", "1")]}
+            rows = {(n, *kv) for n, keys in expected.items() for kv in keys}
+            self.assertEqual(rows - {(n, *kv) for n, keys in written.items() for kv in keys},
+                             set(), "default lines lost")
+            self.assertEqual(written, expected, "every default once, as written")
             # Nothing but whole lines of those sections and keys.
             lines = data.split(b"\r\n")
             self.assertEqual(lines[-1], b"")
