@@ -303,7 +303,7 @@ def main(argv):
             raise SystemExit(__doc__)
     except AssertionError as error:
         ready()  # so that nobody waits for a measurement that failed
-        result(error=str(error))
+        result(failure=str(error))
         return 1
     return 0
 
