@@ -172,6 +172,11 @@ public:
     // either the complete old or the complete new content; keeps the old
     // file's attributes. Refuses a read-only file, like Windows does.
     virtual bool writeFile(const std::string& path, const std::string& bytes) = 0;
+    // Keeps other running copies of the program from writing the file between this
+    // copy's read and its write, until unlockFile; readers need no lock, as every
+    // write replaces the whole file at once.
+    virtual void lockFile(const std::string& path) = 0;
+    virtual void unlockFile(const std::string& path) = 0;
 
     // Registry, HKEY_LOCAL_MACHINE only.
     virtual bool writeRegistryString(const std::string& key, const std::string& valueName,

@@ -1,5 +1,7 @@
 #include "settings/Defaults.h"
 
+#include <vector>
+
 #include "app/MainWindow.h"
 #include "app/Program.h"
 #include "common/Number.h"
@@ -69,13 +71,16 @@ Size mainWindowSize(Program& program) {
 }  // namespace
 
 void restoreDefaults(Program& program) {
+    std::vector<Setting> rows;
     for (const FixedDefault& row : kFixedDefaults) {
-        program.settings.writeSetting(row.section, row.key, row.value);
+        rows.push_back({row.section, row.key, row.value});
     }
     const Geometry geometry{program.platform.screenSize(), mainWindowSize(program)};
     for (const PositionDefault& row : kPositionDefaults) {
-        program.settings.writeSetting(keys::kWindowPosition, row.key, decimal(row.value(geometry)));
+        rows.push_back({keys::kWindowPosition, row.key, decimal(row.value(geometry))});
     }
+    // One write: a copy of the program starting meanwhile finds no file or all of it.
+    program.settings.writeSettings(rows);
 }
 
 void confirmRestoreDefaults(Program& program) {

@@ -18,6 +18,20 @@ std::string fromFile(Platform& platform, ini::Encoding encoding, const std::stri
     return encoding == ini::Encoding::Gbk ? platform.utf8FromGbk(bytes) : bytes;
 }
 
+class FileLock {
+public:
+    FileLock(Platform& platform, const std::string& path) : platform_(platform), path_(path) {
+        platform_.lockFile(path_);
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    ~FileLock() { platform_.unlockFile(path_); }
+
+private:
+    Platform& platform_;
+    const std::string& path_;
+};
+
 }  // namespace
 
 std::string SettingsFile::path() const {
@@ -42,7 +56,15 @@ std::string SettingsFile::readSetting(const std::string& section, const std::str
 
 void SettingsFile::writeSetting(const std::string& section, const std::string& key,
                                 const std::string& value) const {
+    const Setting setting{section, key, value};
+    writeSettings({&setting, 1});
+}
+
+void SettingsFile::writeSettings(std::span<const Setting> settings) const {
     const std::string file = path();
+    // Another copy of the program writing between our read and our write would
+    // have its change undone by ours.
+    const FileLock lock(platform_, file);
     std::optional<std::string> text = platform_.readFile(file);
     if (!text) {
         if (platform_.fileExists(file)) {
@@ -51,10 +73,13 @@ void SettingsFile::writeSetting(const std::string& section, const std::string& k
         text.emplace();
     }
     const ini::Encoding encoding = ini::encodingOf(*text);
-    const std::string updated =
-        ini::writeValue(*text, toFile(platform_, encoding, section),
-                        toFile(platform_, encoding, key), toFile(platform_, encoding, value));
-    if (updated != *text) {  // an unchanged value leaves the file alone
+    std::string updated = *text;
+    for (const Setting& setting : settings) {
+        updated = ini::writeValue(updated, toFile(platform_, encoding, setting.section),
+                                  toFile(platform_, encoding, setting.key),
+                                  toFile(platform_, encoding, setting.value));
+    }
+    if (updated != *text) {  // unchanged values leave the file alone
         platform_.writeFile(file, updated);
     }
 }

@@ -3,11 +3,18 @@
 // program. Every access reads or writes the file afresh.
 #pragma once
 
+#include <span>
 #include <string>
 
 #include "platform/Platform.h"
 
 namespace varnel {
+
+struct Setting {
+    std::string section;
+    std::string key;
+    std::string value;
+};
 
 class SettingsFile {
 public:
@@ -21,6 +28,9 @@ public:
                             const std::string& fallback = "") const;
     void writeSetting(const std::string& section, const std::string& key,
                       const std::string& value) const;
+    // Several values in one write of the file, so another copy of the program
+    // reading it meanwhile sees all of them or none.
+    void writeSettings(std::span<const Setting> settings) const;
 
     // An on/off option: on exactly when its key "是" holds "真".
     bool readOption(const std::string& section) const;

@@ -212,8 +212,19 @@ bool FakePlatform::writeFile(const std::string& path, const std::string& bytes) 
     if (it != files.end() && (it->second.attributes & (kAttrReadOnly | kAttrDirectory))) {
         return false;
     }
-    files[path].bytes = bytes;
+    FakeFile& file = files[path];
+    file.bytes = bytes;
+    ++file.writes;
+    file.unlockedWrites += lockedFiles_.count(path) == 0 ? 1 : 0;
     return true;
+}
+
+void FakePlatform::lockFile(const std::string& path) {
+    EXPECT_TRUE(lockedFiles_.insert(path).second) << "locked twice: " << path;
+}
+
+void FakePlatform::unlockFile(const std::string& path) {
+    EXPECT_EQ(lockedFiles_.erase(path), 1u) << "not locked: " << path;
 }
 
 bool FakePlatform::writeRegistryString(const std::string& key, const std::string& valueName,

@@ -52,6 +52,8 @@ struct ShownMessageBox {
 struct FakeFile {
     std::string bytes;
     std::uint32_t attributes = kAttrArchive;
+    int writes = 0;          // successful writes
+    int unlockedWrites = 0;  // of them, made without holding lockFile
 };
 
 struct Hotkey {
@@ -148,6 +150,8 @@ public:
     bool setFileAttributes(const std::string& path, std::uint32_t attributes) override;
     std::optional<std::string> readFile(const std::string& path) override;
     bool writeFile(const std::string& path, const std::string& bytes) override;
+    void lockFile(const std::string& path) override;
+    void unlockFile(const std::string& path) override;
     bool writeRegistryString(const std::string& key, const std::string& valueName,
                              const std::string& value) override;
     bool deleteRegistryValue(const std::string& key, const std::string& valueName) override;
@@ -207,6 +211,7 @@ private:
     WindowId nextWindow_ = 1;
     int nextHotkeyId_ = 1;
     std::deque<int> answers_;
+    std::set<std::string> lockedFiles_;
 };
 
 }  // namespace varnel::testing

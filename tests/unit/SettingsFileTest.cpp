@@ -42,6 +42,9 @@ TEST_F(SettingsFileTest, WritesGbkBytes) {
               "[\xC7\xBF\xD0\xD0\xB9\xD8\xBB\xFA]\r\n\xCA\xC7=\xD5\xE6\r\n");
     EXPECT_EQ(settings.readSetting("关机时间", "小时"), "23");
     EXPECT_TRUE(settings.readOption("强行关机"));
+    // Another copy of the program must not write between our read and our write.
+    EXPECT_EQ(fake.files[path].writes, 2);
+    EXPECT_EQ(fake.files[path].unlockedWrites, 0);
 }
 
 TEST_F(SettingsFileTest, ReadsAHandEditedFileAndKeepsWhatItDoesNotChange) {

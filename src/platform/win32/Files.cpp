@@ -1,5 +1,6 @@
 // The executable's own path and the files beside it.
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "common/Number.h"
@@ -72,6 +73,40 @@ bool writeTemporary(const std::wstring& path, const std::string& bytes) {
            file.close();
 }
 
+// Another program reading the target at this moment (a virus scanner, an
+// editor) can refuse the replacement for a few milliseconds: try again briefly.
+bool replaceWith(const std::wstring& temporary, const std::wstring& target) {
+    for (int attempt = 0;; ++attempt) {
+        if (MoveFileExW(temporary.c_str(), target.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (attempt == 20 || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION)) {
+            return false;
+        }
+        Sleep(50);
+    }
+}
+
+// A mutex named after the file, the same in every copy of the program: kernel
+// object names cannot hold backslashes and file names ignore case, so the name
+// carries a hash of the upper-cased path.
+std::wstring lockName(const std::wstring& path) {
+    std::wstring upper = path;
+    CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (const wchar_t c : upper) {
+        hash = (hash ^ static_cast<std::uint16_t>(c)) * 1099511628211ull;
+    }
+    static constexpr wchar_t kHex[] = L"0123456789abcdef";
+    std::wstring name = L"Local\\Varnel.file.";
+    for (int shift = 60; shift >= 0; shift -= 4) {
+        name += kHex[(hash >> shift) & 0xF];
+    }
+    return name;
+}
+
 }  // namespace
 
 std::string Win32Platform::exeDirectory() {
@@ -140,14 +175,38 @@ bool Win32Platform::writeFile(const std::string& path, const std::string& bytes)
         ok = SetFileAttributesW(temporary.c_str(), old & kKeptAttributes) != 0;
     }
     if (ok) {
-        ok = MoveFileExW(temporary.c_str(), target.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        ok = replaceWith(temporary, target);
     }
     if (!ok) {
         SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(temporary.c_str());
     }
     return ok;
+}
+
+void Win32Platform::lockFile(const std::string& path) {
+    const HANDLE mutex = CreateMutexW(nullptr, FALSE, lockName(wideFrom(path)).c_str());
+    if (mutex == nullptr) {
+        return;  // then write unguarded, as before there were two copies
+    }
+    // A copy that died holding it leaves it abandoned, which still hands it over. A copy
+    // stuck while holding it must not freeze this one: go on after a while.
+    const DWORD waited = WaitForSingleObject(mutex, 5000);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        CloseHandle(mutex);
+        return;
+    }
+    fileLocks_[path] = mutex;
+}
+
+void Win32Platform::unlockFile(const std::string& path) {
+    const auto lock = fileLocks_.find(path);
+    if (lock == fileLocks_.end()) {
+        return;
+    }
+    ReleaseMutex(lock->second);
+    CloseHandle(lock->second);
+    fileLocks_.erase(lock);
 }
 
 }  // namespace varnel

@@ -37,6 +37,8 @@ public:
     bool setFileAttributes(const std::string& path, std::uint32_t attributes) override;
     std::optional<std::string> readFile(const std::string& path) override;
     bool writeFile(const std::string& path, const std::string& bytes) override;
+    void lockFile(const std::string& path) override;
+    void unlockFile(const std::string& path) override;
 
     bool writeRegistryString(const std::string& key, const std::string& valueName,
                              const std::string& value) override;
@@ -104,6 +106,7 @@ private:
         std::string control;
     };
     using FontKey = std::tuple<std::string, int, bool, bool>;
+    std::map<std::string, HANDLE> fileLocks_;  // path -> mutex held by lockFile
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK canvasProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
