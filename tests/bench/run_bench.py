@@ -2,10 +2,10 @@
 
   run_bench.py --product EXE --host-bench DIR --logs DIR [--kill-test PATH]
 
-The Wine measurements (wine_bench.py) run side by side, each in its own Session:
-the idle, phase, shutdown and countdown sessions start together; start-up and
-memory are measured once those are settled; the kill test follows once only the
-idle session is left. Needs the environment wine_bench.py needs.
+The Wine measurements (wine_bench.py) each run in a Session of their own: start-up
+and memory first, alone; then the idle, phase, shutdown and countdown sessions side
+by side; the kill test once only the idle session is left. Needs the environment
+wine_bench.py needs.
 """
 
 import argparse
@@ -43,9 +43,6 @@ class Job:
         with open(self.log, encoding="utf-8", errors="replace") as f:
             return f.read()
 
-    def ready(self):
-        return self.process.poll() is not None or "READY\n" in self.output()
-
     def wait(self):
         self.process.wait()
         return self.output()
@@ -60,11 +57,6 @@ class Job:
 def wine_job(logs, what, *args):
     return Job(what, [sys.executable, os.path.join(HERE, "wine_bench.py"), what, *map(str, args)],
                logs)
-
-
-def wait_all(jobs, condition):
-    while not all(condition(job) for job in jobs):
-        time.sleep(0.5)
 
 
 # --- host figures --------------------------------------------------------
@@ -231,12 +223,14 @@ def main():
     instructions = tick_instructions(options.host_bench)
     ini = ini_speed(options.host_bench)
 
+    # Start-up alone: programs starting in other sessions would share its CPUs.
+    startup = wine_job(options.logs, "startup", START_UP_RUNS, IDLE_MS)
+    startup.wait()
     idle = wine_job(options.logs, "idle", IDLE_SECONDS)
     timing = [wine_job(options.logs, "phase", PHASE_SECONDS),
               wine_job(options.logs, "shutdown"), wine_job(options.logs, "countdown")]
-    wait_all([idle, *timing], Job.ready)
-    startup = wine_job(options.logs, "startup", START_UP_RUNS, IDLE_MS)
-    wait_all([startup, *timing], lambda job: job.process.poll() is not None)
+    for job in timing:
+        job.wait()
     kill = None
     if os.path.exists(options.kill_test):
         kill = Job("kill", [sys.executable, options.kill_test], options.logs,

@@ -7,8 +7,7 @@ a Session of its own (tests/e2e/harness.py) so that several run side by side:
   wine_bench.py shutdown               delay from the start of the shutdown minute to the request
   wine_bench.py countdown              error of a one-minute countdown
 
-Prints "READY" once the program is in the state being measured, then one line
-"RESULT <json>". Needs the environment of the end-to-end tests and VARNEL_BENCH_TOOLS,
+Prints one line "RESULT <json>". Needs the environment of the end-to-end tests and VARNEL_BENCH_TOOLS,
 the directory of launch_probe.exe and minimal_window.exe.
 """
 
@@ -35,10 +34,6 @@ START_UP_ROOM = 25  # seconds a start-up may take before the shutdown minute
 
 def bench_tool(name):
     return os.path.join(os.environ["VARNEL_BENCH_TOOLS"], name)
-
-
-def ready():
-    print("READY", flush=True)
 
 
 def result(**figures_found):
@@ -155,7 +150,6 @@ def launch(session, exe, idle_ms):
 def measure_startup(runs, idle_ms):
     with Session("bench_startup", settings=settings_text(scenario_settings())) as s:
         shutil.copy(bench_tool(MINIMAL), s.path(MINIMAL))
-        ready()
         # One start each first, not counted: the first reads the DLLs from disk.
         launch(s, "varnel.exe", idle_ms)
         launch(s, MINIMAL, idle_ms)
@@ -179,7 +173,6 @@ def measure_idle(seconds):
         varnel = linux_process(s, "varnel.exe")
         minimal = linux_process(s, MINIMAL)
         time.sleep(5)  # past the last writes of start-up
-        ready()
         before = cpu_seconds(varnel), cpu_seconds(minimal)
         since = time.monotonic()
         time.sleep(seconds)
@@ -211,7 +204,6 @@ def measure_phase(seconds):
         tail = RelayTail(s)
         tail.follow(0)
         first = len(clock_timer_calls(tail, handle))  # start-up's, before the first tick
-        ready()
         tail.follow(seconds)
         ticks = clock_timer_calls(tail, handle)[first:]
         if not ticks:
@@ -244,7 +236,6 @@ def measure_shutdown():
         s.start()
         s.wait_start_up()
         tail = RelayTail(s)
-        ready()
         tail.follow(minute - time.time() + WAIT, until=lambda: tail.calls("ExitWindowsEx"))
         calls = tail.calls("ExitWindowsEx")
         if not calls:
@@ -273,7 +264,6 @@ def measure_countdown():
         tail.follow(0)
         before = len(tail.seen)
         s.click(find_control(window, text="计时"))
-        ready()
         tail.follow(60 + WAIT, until=lambda: tail.calls("ExitWindowsEx"))
         # The start sets the countdown window's display timer last (1000 ms).
         starts = [t for t, c in tail.seen[before:]
@@ -302,7 +292,6 @@ def main(argv):
         else:
             raise SystemExit(__doc__)
     except AssertionError as error:
-        ready()  # so that nobody waits for a measurement that failed
         result(failure=str(error))
         return 1
     return 0
