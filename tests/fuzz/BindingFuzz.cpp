@@ -110,8 +110,11 @@ void checkBindings(const std::string& fileBytes) {
         } else {
             // The fake refuses only a combination an earlier action holds.
             bool held = false;
-            for (const testing::Hotkey& earlier : fake.hotkeys) {
-                held = held || (earlier.modifier == *modifier && earlier.virtualKey == virtualKey);
+            for (std::size_t j = 0; j < i; ++j) {
+                const testing::Hotkey* earlier =
+                    registration(fake, program.*kActions[j].identifier);
+                held = held || (earlier && earlier->modifier == *modifier &&
+                                earlier->virtualKey == virtualKey);
             }
             require(id == 0 && held, "a free combination was not registered");
         }
