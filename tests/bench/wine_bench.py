@@ -1,14 +1,14 @@
 """The measurements of varnel.exe under Wine, one per run of this script, each in
 a Session of its own (tests/e2e/harness.py) so that several run side by side:
 
-  wine_bench.py startup RUNS IDLE_MS   start-up to visible and memory, against minimal_window.exe
+  wine_bench.py startup RUNS IDLE_MS   start-up to visible and memory, and minimal_window.exe's
   wine_bench.py idle SECONDS           CPU time while idle, with minimal_window.exe alongside
   wine_bench.py phase SECONDS          the clock tick's phase against the wall-clock second
   wine_bench.py shutdown               delay from the start of the shutdown minute to the request
   wine_bench.py countdown              error of a one-minute countdown
 
-Prints one line "RESULT <json>". Needs the environment of the end-to-end tests and VARNEL_BENCH_TOOLS,
-the directory of launch_probe.exe and minimal_window.exe.
+Prints one line "RESULT <json>". Needs the environment of the end-to-end tests and
+VARNEL_BENCH_TOOLS, the directory of launch_probe.exe and minimal_window.exe.
 """
 
 import json
