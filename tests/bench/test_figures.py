@@ -10,7 +10,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 import figures  # noqa: E402
-from wine_bench import RelayTail, clock_timer_calls  # noqa: E402
+import run_bench  # noqa: E402
+from wine_bench import RelayTail, clock_timer_calls, runs_program  # noqa: E402
 
 
 class TickPhase(unittest.TestCase):
@@ -119,6 +120,71 @@ class Relay(unittest.TestCase):
         self.tail.poll()
         self.assertEqual([e for _, e in clock_timer_calls(self.tail, main)], [1000, 993, 1002])
         self.assertEqual(clock_timer_calls(self.tail, 0x30000), [])
+
+
+class WineProcesses(unittest.TestCase):
+    def test_the_program_of_a_command_line_as_wine_shows_it(self):
+        cases = [
+            (b"Z:\\tmp\\e2e\\app\\varnel.exe" + b" " * 20, True),
+            (b'"Z:\\tmp\\e2e\\app\\Varnel.EXE"    \0\0', True),
+            (b"/tmp/e2e/app/varnel.exe\0", True),
+            # A tool given the program as its argument is not the program.
+            (b"/build/launch_probe.exe\0Z:\\tmp\\app\\varnel.exe\0", False),
+            (b"Z:\\tmp\\app\\not_varnel.exe", False),
+            (b"C:\\windows\\system32\\explorer.exe /desktop", False),
+        ]
+        for cmdline, expected in cases:
+            with self.subTest(cmdline=cmdline):
+                self.assertIs(runs_program(cmdline, "varnel.exe"), expected)
+
+
+def start(visible_ms, working_set, private):
+    return {"visibleMs": visible_ms, "workingSet": working_set, "pagefileUsage": private}
+
+
+class Rows(unittest.TestCase):
+    def test_start_up_and_memory_are_ratios_of_the_medians_against_the_minimal_program(self):
+        found = {"varnel": [start(400, 24e6, 9e6), start(520, 26e6, 6e6), start(450, 25e6, 6e6)],
+                 "minimal": [start(300, 20e6, 4e6), start(350, 19e6, 4e6), start(900, 21e6, 4e6)]}
+        rows = run_bench.startup_rows(found)
+        self.assertEqual([r["value"].split("×")[0] for r in rows], ["1.29", "1.25", "1.50"])
+        self.assertEqual([r["result"] for r in rows], ["pass", "pass", "miss"])
+
+    def test_a_measurement_that_failed_misses_with_its_reason(self):
+        failure = {"failure": "timed out"}
+        rows = [*run_bench.startup_rows(failure), run_bench.idle_row(failure),
+                *run_bench.phase_rows(failure), run_bench.shutdown_row(failure),
+                run_bench.countdown_row(failure)]
+        self.assertEqual({r["result"] for r in rows}, {"miss"})
+        self.assertTrue(all("timed out" in r["value"] for r in rows))
+
+    def test_timing_targets_hold_early_as_well_as_late(self):
+        phase = {"phase": [12, 20, -61], "traceLag": [2, 1, 3], "ticks": 3}
+        median, worst = run_bench.phase_rows(phase)
+        self.assertEqual((median["value"], median["result"]), ("+12 ms", "pass"))
+        self.assertEqual((worst["value"], worst["result"]), ("-61 ms (3 ticks)", "miss"))
+        self.assertEqual(run_bench.countdown_row({"error": -1.2})["result"], "miss")
+        self.assertEqual(run_bench.countdown_row({"error": -0.9})["result"], "pass")
+        self.assertEqual(run_bench.shutdown_row({"delay": 1.5})["result"], "miss")
+
+    def test_kill_test_passes_only_on_its_line_with_nothing_broken(self):
+        class Done:
+            def __init__(self, output, status):
+                self.output = output
+                self.process = type("Process", (), {"returncode": status})()
+
+            def wait(self):
+                return self.output
+
+        good = "x\nkill test: 200 trials, 200 old-or-new, 0 broken; 98 kills inside\nOK\n"
+        bad = "kill test: 200 trials, 199 old-or-new, 1 broken; 98 kills inside\nFAILED\n"
+        cases = [(Done(good, 0), "pass"), (Done(bad, 1), "miss"), (Done("Traceback\n", 1), "miss"),
+                 (Done(good, 1), "miss"), (None, "miss")]
+        for job, expected in cases:
+            with self.subTest(output=job and job.output):
+                row = run_bench.kill_row(job, "tests/e2e/test_kill_during_write.py")
+                self.assertEqual(row["result"], expected)
+        self.assertEqual(run_bench.kill_row(Done(bad, 1), "t.py")["value"], bad.splitlines()[0])
 
 
 if __name__ == "__main__":

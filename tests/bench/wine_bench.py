@@ -78,6 +78,16 @@ class RelayTail:
         return [(t, c) for t, c in self.seen if c.function == function]
 
 
+def runs_program(cmdline, exe_name):
+    """Whether /proc/<pid>/cmdline of a Wine process names exe_name as its program: Wine
+    shows the Windows command line there (program quoted or not, padded), or the Linux
+    path the process was started with."""
+    command = cmdline.replace(b"\0", b" ").decode(errors="replace").strip()
+    quoted = command.startswith('"')
+    program = command[1:].split('"')[0] if quoted else command.split(" ")[0]
+    return program.lower().replace("/", "\\").endswith("\\" + exe_name.lower())
+
+
 def linux_process(session, exe_name):
     """The Linux pid of the Wine process running `exe_name` in this session's prefix."""
     marker = ("WINEPREFIX=" + session.prefix).encode()
@@ -89,13 +99,10 @@ def linux_process(session, exe_name):
                     if marker not in f.read().split(b"\0"):
                         continue
                 with open(f"/proc/{pid}/cmdline", "rb") as f:
-                    command = f.read().replace(b"\0", b" ").decode(errors="replace").strip()
+                    command = f.read()
             except OSError:
                 continue
-            # Wine shows the Windows command line, the program quoted or not.
-            quoted = command.startswith('"')
-            program = command[1:].split('"')[0] if quoted else command.split(" ")[0]
-            if program.lower().replace("/", "\\").endswith("\\" + exe_name.lower()):
+            if runs_program(command, exe_name):
                 return int(pid)
         return None
     return session.wait_for(find, WAIT, f"the Linux process of {exe_name}")
