@@ -58,6 +58,36 @@ bool writableName(std::string_view name, Encoding encoding) {
            wholeCharacters(name, encoding);
 }
 
+// The name with its ASCII letters' case swapped: the same name to the reader,
+// unless a letter is the trail byte of a GBK character.
+std::optional<std::string> swappedCase(std::string_view name, Encoding encoding) {
+    if (encoding == Encoding::Gbk &&
+        std::any_of(name.begin(), name.end(), [](char c) { return c & 0x80; })) {
+        return std::nullopt;
+    }
+    std::string out(name);
+    for (char& c : out) {
+        c = c >= 'a' && c <= 'z'   ? static_cast<char>(c - 'a' + 'A')
+            : c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a')
+                                   : c;
+    }
+    return out;
+}
+
+// Reading ignores the case of ASCII letters and blanks around the wanted names.
+void checkNameForms(std::string_view text, std::string_view section, std::string_view key,
+                    Encoding encoding) {
+    const std::optional<std::string> value = ini::readValue(text, section, key);
+    const std::string padded = " \t" + std::string(section) + "\t ";
+    require(ini::readValue(text, padded, key) == value, "blanks around a name changed a read");
+    const std::optional<std::string> swappedSection = swappedCase(section, encoding);
+    const std::optional<std::string> swappedKey = swappedCase(key, encoding);
+    if (swappedSection && swappedKey) {
+        require(ini::readValue(text, *swappedSection, *swappedKey) == value,
+                "the case of a name changed a read");
+    }
+}
+
 bool plain(std::string_view value) {
     return !value.empty() && std::all_of(value.begin(), value.end(), [](char c) {
         return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -145,6 +175,7 @@ void roundTrip(std::string_view section, std::string_view key, std::string_view 
         }
     }
 
+    checkNameForms(text, section, key, encoding);
     require(ini::writeValue(text, " \t", key, value) == text, "a blank section name wrote");
     require(ini::writeValue(text, section, "", value) == text, "an empty key name wrote");
 
