@@ -1,14 +1,15 @@
 """The measurements of varnel.exe under Wine, one per run of this script, each in
 a Session of its own (tests/e2e/harness.py) so that several run side by side:
 
-  wine_bench.py startup RUNS IDLE_MS   start-up to visible and memory, and minimal_window.exe's
+  wine_bench.py startup RUNS IDLE_MS   start-up to visible and memory, and those of
+                                       minimal_window.exe and minimal_window_dlls.exe
   wine_bench.py idle SECONDS           CPU time while idle, with minimal_window.exe alongside
   wine_bench.py phase SECONDS          the clock tick's phase against the wall-clock second
   wine_bench.py shutdown               delay from the start of the shutdown minute to the request
   wine_bench.py countdown              error of a one-minute countdown
 
 Prints one line "RESULT <json>". Needs the environment of the end-to-end tests and
-VARNEL_BENCH_TOOLS, the directory of launch_probe.exe and minimal_window.exe.
+VARNEL_BENCH_TOOLS, the directory of launch_probe.exe and the minimal_window programs.
 """
 
 import json
@@ -27,6 +28,7 @@ from harness import (WAIT, Session, _CALL, controls_sized, find_control,  # noqa
                      parse_relay, settings_text)
 
 MINIMAL = "minimal_window.exe"
+MINIMAL_DLLS = "minimal_window_dlls.exe"  # the same, with varnel.exe's system DLLs
 PROBE = "launch_probe.exe"
 COUNTDOWN_TITLE = " 关机提示"
 START_UP_ROOM = 25  # seconds a start-up may take before the shutdown minute
@@ -156,16 +158,18 @@ def launch(session, exe, idle_ms):
 
 def measure_startup(runs, idle_ms):
     with Session("bench_startup", settings=settings_text(scenario_settings())) as s:
-        shutil.copy(bench_tool(MINIMAL), s.path(MINIMAL))
+        programs = ("varnel.exe", MINIMAL, MINIMAL_DLLS)
+        for exe in programs[1:]:
+            shutil.copy(bench_tool(exe), s.path(exe))
         # One start each first, not counted: the first reads the DLLs from disk.
-        launch(s, "varnel.exe", idle_ms)
-        launch(s, MINIMAL, idle_ms)
-        found = {"varnel.exe": [], MINIMAL: []}
+        for exe in programs:
+            launch(s, exe, idle_ms)
+        found = {exe: [] for exe in programs}
         for i in range(runs):
-            order = ("varnel.exe", MINIMAL) if i % 2 == 0 else (MINIMAL, "varnel.exe")
-            for exe in order:
+            for exe in programs if i % 2 == 0 else reversed(programs):
                 found[exe].append(launch(s, exe, idle_ms))
-        result(runs=runs, idleMs=idle_ms, varnel=found["varnel.exe"], minimal=found[MINIMAL])
+        result(runs=runs, idleMs=idle_ms, varnel=found["varnel.exe"], minimal=found[MINIMAL],
+               minimalDlls=found[MINIMAL_DLLS])
 
 
 # --- CPU while idle ------------------------------------------------------
