@@ -23,7 +23,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 sys.path.insert(0, HERE)
 
 import figures  # noqa: E402
-from defaults import scenario_settings  # noqa: E402
+from defaults import next_shutdown_minute, scenario_settings, with_shutdown_time  # noqa: E402
 from harness import (WAIT, Session, _CALL, controls_sized, find_control,  # noqa: E402
                      parse_relay, settings_text)
 
@@ -31,7 +31,6 @@ MINIMAL = "minimal_window.exe"
 MINIMAL_DLLS = "minimal_window_dlls.exe"  # the same, with varnel.exe's system DLLs
 PROBE = "launch_probe.exe"
 COUNTDOWN_TITLE = " 关机提示"
-START_UP_ROOM = 25  # seconds a start-up may take before the shutdown minute
 
 
 def bench_tool(name):
@@ -224,19 +223,6 @@ def measure_phase(seconds):
         seen = [figures.signed_phase(figures.wall_millisecond(t)) for t, _ in ticks]
         lag = [b - a for a, b in zip(read, seen)]
         result(ticks=len(ticks), seconds=seconds, phase=read, seenPhase=seen, traceLag=lag)
-
-
-def next_shutdown_minute():
-    """The nearest minute start that leaves room for start-up."""
-    now = time.time()
-    start = (int(now) // 60 + 1) * 60
-    return start if start - now >= START_UP_ROOM else start + 60
-
-
-def with_shutdown_time(rows, when):
-    local = time.localtime(when)
-    time_row = ("关机时间", [("小时", str(local.tm_hour)), ("分钟", str(local.tm_min))])
-    return [time_row if section == "关机时间" else (section, keys) for section, keys in rows]
 
 
 def measure_shutdown():

@@ -35,3 +35,20 @@ def scenario_settings(**options):
     if options:
         raise KeyError(f"not an option of the defaults: {sorted(options)}")
     return rows
+
+
+START_UP_ROOM = 25  # seconds start-up may take before the shutdown minute
+
+
+def next_shutdown_minute():
+    """The nearest minute start that leaves room for start-up: 25 to 85 s from now."""
+    now = time.time()
+    start = (int(now) // 60 + 1) * 60
+    return start if start - now >= START_UP_ROOM else start + 60
+
+
+def with_shutdown_time(rows, when):
+    """The rows with the shutdown time set to the minute of `when` (seconds since the epoch)."""
+    local = time.localtime(when)
+    time_row = ("关机时间", [("小时", str(local.tm_hour)), ("分钟", str(local.tm_min))])
+    return [time_row if section == "关机时间" else (section, keys) for section, keys in rows]

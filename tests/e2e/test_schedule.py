@@ -4,25 +4,11 @@ seconds left, and at the shutdown minute the shutdown is requested as configured
 import time
 import unittest
 
-from defaults import scenario_settings
+from defaults import next_shutdown_minute, scenario_settings, with_shutdown_time
 from harness import WAIT, Session, controls_sized, settings_text
 
 COUNTDOWN_TITLE = " 关机提示"
 EWX_SHUTDOWN, EWX_FORCE, EWX_POWEROFF = 0x1, 0x4, 0x8
-START_UP_ROOM = 25  # seconds start-up may take before the first tick
-
-
-def next_shutdown_minute():
-    """The nearest minute start that leaves room for start-up: 25 to 85 s from now."""
-    now = time.time()
-    start = (int(now) // 60 + 1) * 60
-    return start if start - now >= START_UP_ROOM else start + 60
-
-
-def with_shutdown_time(rows, when):
-    local = time.localtime(when)
-    time_row = ("关机时间", [("小时", str(local.tm_hour)), ("分钟", str(local.tm_min))])
-    return [time_row if section == "关机时间" else (section, keys) for section, keys in rows]
 
 
 class Schedule(unittest.TestCase):
