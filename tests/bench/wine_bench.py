@@ -91,21 +91,9 @@ def runs_program(cmdline, exe_name):
 
 def linux_process(session, exe_name):
     """The Linux pid of the Wine process running `exe_name` in this session's prefix."""
-    marker = ("WINEPREFIX=" + session.prefix).encode()
-
     def find():
-        for pid in filter(str.isdigit, os.listdir("/proc")):
-            try:
-                with open(f"/proc/{pid}/environ", "rb") as f:
-                    if marker not in f.read().split(b"\0"):
-                        continue
-                with open(f"/proc/{pid}/cmdline", "rb") as f:
-                    command = f.read()
-            except OSError:
-                continue
-            if runs_program(command, exe_name):
-                return int(pid)
-        return None
+        return next((pid for pid, command in session.wine_processes()
+                     if runs_program(command, exe_name)), None)
     return session.wait_for(find, WAIT, f"the Linux process of {exe_name}")
 
 

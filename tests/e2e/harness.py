@@ -446,7 +446,8 @@ class Session:
         shutil.rmtree(self.dir, ignore_errors=True)
         return leftovers
 
-    def _kill_leftovers(self):
+    def wine_processes(self):
+        """(Linux pid, raw command line) of every process running in this session's prefix."""
         marker = ("WINEPREFIX=" + getattr(self, "prefix", self.dir)).encode()
         found = []
         for pid in filter(str.isdigit, os.listdir("/proc")):
@@ -455,11 +456,19 @@ class Session:
                     if marker not in f.read().split(b"\0"):
                         continue
                 with open(f"/proc/{pid}/cmdline", "rb") as f:
-                    command = f.read().replace(b"\0", b" ").decode(errors="replace")
-                found.append(f"{pid} {command}")
-                os.kill(int(pid), signal.SIGKILL)
-            except (OSError, ValueError):
+                    found.append((int(pid), f.read()))
+            except OSError:
                 continue
+        return found
+
+    def _kill_leftovers(self):
+        found = []
+        for pid, command in self.wine_processes():
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except OSError:
+                continue
+            found.append(f"{pid} " + command.replace(b"\0", b" ").decode(errors="replace"))
         return found
 
     def _reap(self):
