@@ -22,30 +22,34 @@ protected:
     }
 };
 
-TEST_F(CountdownWindowTest, StoredStyleOneOpensOnTheShutdownPrompt) {
-    withStyle("1");
+TEST_F(CountdownWindowTest, OpensOwnedFocusedAndFilledFromTheProgramState) {
+    settingsFile("[倒计时窗口样式]\n样式=1\n[倒计时]\n时间=45\n");
+    program.shutdownTime = {23, 40};
     open();
     EXPECT_EQ(fake.window(window()).design.title, " 关机提示");
     EXPECT_EQ(fake.window(window()).owner, program.mainWindow);
-    EXPECT_EQ(text(kCountdownButton), "计时");
-    EXPECT_EQ(text(kPostponeButton), "推迟");
-    EXPECT_TRUE(enabled(kCountdownButton));
-    EXPECT_TRUE(enabled(kPostponeButton));
-    EXPECT_EQ(text(kValueCaption), "关机时间：");
+    EXPECT_TRUE(fake.windowVisible(window()));
     EXPECT_TRUE(visible(kShutdownButton));
     EXPECT_EQ(fake.focusedControl(window()), kShutdownButton);
     EXPECT_EQ(fake.timerPeriod(window(), kDisplayTimer), 1000);
-    EXPECT_TRUE(fake.windowVisible(window()));
-    EXPECT_EQ(text(kMinutesBox), "");  // no stored minutes: the design "30" is replaced
+    EXPECT_EQ(text(kMinutesBox), "45");
+    EXPECT_EQ(text(kMinutesEcho), "45");
+    EXPECT_EQ(text(kPostponeHourBox), "0");
+    EXPECT_EQ(text(kPostponeMinuteBox), "10");
+    EXPECT_EQ(text(kPostponedTime), "0:10");
+    EXPECT_EQ(text(kShutdownTimeText), "23:40");
+    EXPECT_EQ(text(kCurrentTime), "--------");  // until the first display tick
 }
 
-TEST_F(CountdownWindowTest, StoredStyleTwoOrNoneOpensCountingThreePostponedOthersUnchanged) {
+// Style 2 (or none) opens counting, 3 postponed, anything else on the prompt.
+TEST_F(CountdownWindowTest, TheStoredStyleSetsTheButtonsAndTheCaption) {
     const struct {
         const char* file;
         const char* countdown;
         const char* postpone;
         bool countdownEnabled, postponeEnabled;
     } cases[] = {
+        {"[倒计时窗口样式]\n样式=1\n", "计时", "推迟", true, true},
         {"[倒计时窗口样式]\n样式=2\n", "取消", "推迟", true, false},
         {"", "取消", "推迟", true, false},
         {"[倒计时窗口样式]\n样式=3\n", "计时", "取消", false, true},
@@ -62,21 +66,9 @@ TEST_F(CountdownWindowTest, StoredStyleTwoOrNoneOpensCountingThreePostponedOther
         EXPECT_EQ(text(kValueCaption),
                   c.countdownEnabled && c.postponeEnabled ? "关机时间：" : "倒计时：")
             << c.file;
+        EXPECT_EQ(text(kMinutesBox), "") << c.file;  // no stored minutes: the design "30" goes
         click(kCloseButton);
     }
-}
-
-TEST_F(CountdownWindowTest, CreationFillsBoxesAndTimesFromTheProgramState) {
-    settingsFile("[倒计时窗口样式]\n样式=1\n[倒计时]\n时间=45\n");
-    program.shutdownTime = {23, 40};
-    open();
-    EXPECT_EQ(text(kMinutesBox), "45");
-    EXPECT_EQ(text(kMinutesEcho), "45");
-    EXPECT_EQ(text(kPostponeHourBox), "0");
-    EXPECT_EQ(text(kPostponeMinuteBox), "10");
-    EXPECT_EQ(text(kPostponedTime), "0:10");
-    EXPECT_EQ(text(kShutdownTimeText), "23:40");
-    EXPECT_EQ(text(kCurrentTime), "--------");  // until the first display tick
 }
 
 TEST_F(CountdownWindowTest, HotkeyTipFollowsTheStoredShutdownHotkey) {
@@ -112,19 +104,6 @@ TEST_F(CountdownWindowTest, OpensOnceAndBringsTheOpenWindowUp) {
     EXPECT_EQ(window(), 0);
     open();
     EXPECT_EQ(countdownWindowsOpen(), 1);
-}
-
-TEST_F(CountdownWindowTest, ModalOpeningReturnsWhenTheWindowCloses) {
-    withStyle("1");
-    bool wasOpen = false;
-    fake.onModal = [&](WindowId modal) {
-        wasOpen = modal == window() && fake.window(modal).modalDepth == 1;
-        click(kCloseButton);
-    };
-    open(true);
-    EXPECT_TRUE(wasOpen);
-    EXPECT_EQ(window(), 0);
-    EXPECT_EQ(countdownWindowsOpen(), 0);
 }
 
 TEST_F(CountdownWindowTest, ClosingChangesNothingButTheWindow) {
@@ -168,13 +147,7 @@ TEST_F(CountdownWindowTest, DisplayShowsTheCurrentTimeAndTheScheduleState) {
 }
 
 TEST(CountdownTexts, DateTimeTextEndsItsDatePartWithTheDayCharacter) {
-    LocalTime time;
-    time.year = 2026;
-    time.month = 3;
-    time.day = 9;
-    time.hour = 7;
-    time.minute = 4;
-    time.second = 0;
+    const LocalTime time{.year = 2026, .month = 3, .day = 9, .hour = 7, .minute = 4};
     EXPECT_EQ(dateTimeText(time), "2026年3月9日 07:04:00");
     EXPECT_EQ(timeOfDayPart(dateTimeText(time)), " 07:04:00");
     EXPECT_EQ(timeOfDayPart("12:00"), "12:00");

@@ -51,10 +51,17 @@ TEST_F(TickTest, AnnouncesOnceFiveMinutesAheadAndCountsTheSecondsDown) {
         tickAt(s);
         EXPECT_EQ(program.secondsToShutdown, secondOf(23, 0, 0) - s);
     }
+    EXPECT_TRUE(fake.shutdownRequests.empty());
+
+    // A postpone after the announcement shuts down without a second one.
+    program.shutdownTime = {23, 30};
+    for (int s = secondOf(23, 0, 0); s <= secondOf(23, 30, 0); ++s) {
+        tickAt(s);
+    }
     EXPECT_EQ(window(), 0);  // closed stays closed: once per run
     EXPECT_EQ(program.reminderShownCount, 1);
     EXPECT_EQ(fake.pendingEventRuns, 1);
-    EXPECT_TRUE(fake.shutdownRequests.empty());
+    EXPECT_EQ(fake.shutdownRequests.size(), 1u);  // at 23:30:00
 }
 
 TEST_F(TickTest, RequestsTheShutdownOnEveryTickOfTheShutdownMinute) {
@@ -63,18 +70,6 @@ TEST_F(TickTest, RequestsTheShutdownOnEveryTickOfTheShutdownMinute) {
     }
     EXPECT_EQ(fake.shutdownRequests, std::vector<bool>(60, true));
     EXPECT_EQ(program.secondsToShutdown, 0);
-}
-
-TEST_F(TickTest, APostponeAfterTheAnnouncementShutsDownWithoutASecondAnnouncement) {
-    tickAt(secondOf(22, 57, 0));
-    click(kCloseButton);
-    program.shutdownTime = {23, 30};
-    for (int s = secondOf(23, 0, 0); s <= secondOf(23, 30, 0); ++s) {
-        tickAt(s);
-    }
-    EXPECT_EQ(window(), 0);
-    EXPECT_EQ(program.reminderShownCount, 1);
-    EXPECT_EQ(fake.shutdownRequests.size(), 1u);  // at 23:30:00
 }
 
 TEST_F(TickTest, NoDailyShutdownWithTheOptionOffOrWhileACountdownRuns) {
