@@ -205,6 +205,8 @@ TEST_F(HotkeyTest, DispatchTriesExitThenToggleThenConfigThenShutdown) {
     program.configHotkeyId = 7;
     onHotkey(program, 7);
     EXPECT_FALSE(fake.windowVisible(program.mainWindow));
+    onHotkey(program, 7);  // show/hide toggles
+    EXPECT_TRUE(fake.windowVisible(program.mainWindow));
     EXPECT_EQ(program.configWizard, 0);
 
     program.toggleHotkeyId = 0;
