@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/Program.h"
+#include "app/StartUp.h"
 #include "app/TrayMenu.h"
 #include "common/Number.h"
 #include "hotkeys/Hotkeys.h"
@@ -61,11 +62,10 @@ std::string twoDigits(int value) {
 
 WindowSpec mainWindowSpec() {
     WindowSpec w;
-    w.rect = {50, 50, kMainWindowWidth, kMainWindowHeight};
+    w.rect = {WindowPlace{}.left, WindowPlace{}.top, kMainWindowWidth, kMainWindowHeight};
     w.background = kMainWindowBackground;
     w.caption = false;
     w.toolWindow = true;
-    w.endsProgram = true;
 
     ControlSpec logo = label("LOGO标签8", {81, 91, 105, 13}, 12, false);
     logo.text = "Varnel 小程序v1.5";
@@ -143,26 +143,29 @@ void placeMainWindow(Program& program) {
     const int left = screen.width - rect.width - 10;
     if (program.settings.readInt(keys::kWindowPosition, keys::kScreenWidth) != left) {
         program.settings.writeSetting(keys::kWindowPosition, keys::kLeft, decimal(left));
-        platform.moveWindow(window, left, rect.top);
+        moveMainWindowTo(program, {left, rect.top});
     }
 
     rect = platform.windowRect(window);
     const int top = screen.height - rect.height - 50;
     if (program.settings.readInt(keys::kWindowPosition, keys::kScreenHeight) != top) {
         program.settings.writeSetting(keys::kWindowPosition, keys::kTop, decimal(top));
-        platform.moveWindow(window, rect.left, top);
+        moveMainWindowTo(program, {rect.left, top});
     }
 }
 
 void moveMainWindow(Program& program, bool vertical, int step) {
     const Rect rect = program.platform.windowRect(program.mainWindow);
     if (vertical) {
-        program.platform.moveWindow(program.mainWindow, rect.left,
-                                    rect.top + (step == -1 ? 10 : -10));
+        moveMainWindowTo(program, {rect.left, rect.top + (step == -1 ? 10 : -10)});
     } else {
-        program.platform.moveWindow(program.mainWindow, rect.left + (step == 1 ? 10 : -10),
-                                    rect.top);
+        moveMainWindowTo(program, {rect.left + (step == 1 ? 10 : -10), rect.top});
     }
+}
+
+void moveMainWindowTo(Program& program, WindowPlace place) {
+    program.mainWindowPlace = place;
+    program.platform.moveWindow(program.mainWindow, place.left, place.top);
 }
 
 void MainWindowEvents::onEvent(const Event& event) {
@@ -179,6 +182,12 @@ void MainWindowEvents::onEvent(const Event& event) {
             break;
         case EventKind::TrayNotify:
             onTrayNotify(program_, event.arg);
+            break;
+        case EventKind::Destroyed:
+            onMainWindowDestroyed(program_, event.arg);
+            break;
+        case EventKind::ShellRestarted:
+            onShellRestarted(program_);
             break;
         default:
             break;

@@ -49,6 +49,10 @@ struct Program {
 
     // Windows: 0 while closed.
     WindowId mainWindow = 0;
+    bool mainWindowShown = false;
+    WindowPlace mainWindowPlace;
+    // The countdown window went down with the main window and comes back with it.
+    bool reopenCountdownWindow = false;
     WindowId countdownWindow = 0;
     WindowId configWizard = 0;
 

@@ -8,6 +8,7 @@
 #include "config_ui/ConfigWizard.h"
 #include "hotkeys/HotkeyReference.h"
 #include "hotkeys/Hotkeys.h"
+#include "schedule/CountdownWindow.h"
 #include "schedule/ScheduleMath.h"
 #include "schedule/Shutdown.h"
 #include "settings/Defaults.h"
@@ -45,6 +46,50 @@ void offerShutdownAtStart(Program& program) {
     }
 }
 
+void showIconPicture(Program& program) {
+    Platform& platform = program.platform;
+    platform.setPicture(program.mainWindow, "图片框1",
+                        platform.readFile(platform.exeDirectory() + "\\图标.ico").value_or(""));
+}
+
+void startClock(Program& program) {
+    // The clock ticks just after each second boundary from the first tick on.
+    program.platform.setTimer(program.mainWindow, "时钟1",
+                              msUntilNextTick(program.platform.now().millisecond));
+}
+
+void writeWindowHandle(Program& program) {
+    const auto handle =
+        static_cast<std::intptr_t>(program.platform.nativeHandle(program.mainWindow));
+    program.settings.writeSetting(keys::kHandle, keys::kWindowHandle, decimal(handle));
+}
+
+// The main window went down with the desktop window it was set into (the
+// shell ended): the same window again, at the same place, with its clock,
+// hotkeys and tray icon. The schedule and a running countdown live on in the
+// program. It stays top-level until the new shell announces itself.
+void rebuildMainWindow(Program& program) {
+    Platform& platform = program.platform;
+    program.mainWindow = platform.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
+    startClock(program);
+    program.confirmTicks = 0;  // the confirm period's timer went with the old window
+    showIconPicture(program);
+    registerHotkeys(program, RefusalMessages::Skip);
+    fillStartupLabels(program);
+    addTrayIcon(program);
+    applySavedWindowShape(program);
+    applyWindowStyle(program);
+    moveMainWindowTo(program, program.mainWindowPlace);
+    if (program.mainWindowShown) {
+        platform.setWindowVisible(program.mainWindow, true);
+    }
+    writeWindowHandle(program);
+    if (program.reopenCountdownWindow) {
+        program.reopenCountdownWindow = false;
+        openCountdownWindow(program, false);
+    }
+}
+
 void loadShutdownTime(Program& program) {
     program.shutdownTime = {program.settings.readInt(keys::kShutdownTime, keys::kHour),
                             program.settings.readInt(keys::kShutdownTime, keys::kMinute)};
@@ -56,19 +101,15 @@ void runProgram(Program& program) {
     Platform& platform = program.platform;
     program.shutdownTime = {0, 0};
     program.mainWindow = platform.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
-    // The clock ticks just after each second boundary from the first tick on.
-    platform.setTimer(program.mainWindow, "时钟1", msUntilNextTick(platform.now().millisecond));
+    startClock(program);
     onMainWindowCreated(program);
     platform.runEventLoop();
 }
 
 void onMainWindowCreated(Program& program) {
     Platform& platform = program.platform;
-    const WindowId window = program.mainWindow;
-
     program.countdownRunning = false;
-    platform.setPicture(window, "图片框1",
-                        platform.readFile(platform.exeDirectory() + "\\图标.ico").value_or(""));
+    showIconPicture(program);
     checkSettingsFile(program);
     if (program.settings.readOption(keys::kFiveMinuteNotice)) {
         program.fiveMinuteWarning = true;
@@ -81,7 +122,7 @@ void onMainWindowCreated(Program& program) {
         showConfigWizard(program, false);
     }
     fillStartupLabels(program);
-    platform.setWindowVisible(window, true);
+    setMainWindowShown(program, true);
     addTrayIcon(program);
     setWindowShape(program);
     applyWindowEffects(program);
@@ -90,11 +131,24 @@ void onMainWindowCreated(Program& program) {
     platform.processPendingEvents();
     placeMainWindow(program);
     if (program.settings.readOption(keys::kStartHidden)) {
-        platform.setWindowVisible(window, false);
+        setMainWindowShown(program, false);
     }
-    const auto handle = static_cast<std::intptr_t>(platform.nativeHandle(window));
-    program.settings.writeSetting(keys::kHandle, keys::kWindowHandle, decimal(handle));
+    writeWindowHandle(program);
     program.settings.writeSetting(keys::kCountdownStyle, keys::kStyle, "1");
+}
+
+void onMainWindowDestroyed(Program& program, int how) {
+    if (how == kClosed) {
+        program.platform.exitProcess(0);  // the restart after restoring the defaults
+        return;
+    }
+    rebuildMainWindow(program);
+}
+
+void onShellRestarted(Program& program) {
+    // The new desktop window takes the window in at the same place.
+    embedInDesktop(program);
+    moveMainWindowTo(program, program.mainWindowPlace);
 }
 
 void exitProgram(Program& program) {

@@ -58,17 +58,21 @@ std::vector<MenuItem> buildMainMenu() {
 
 }  // namespace
 
+void setMainWindowShown(Program& program, bool shown) {
+    program.mainWindowShown = shown;
+    program.platform.setWindowVisible(program.mainWindow, shown);
+}
+
 void showMainWindow(Program& program) {
-    program.platform.setWindowVisible(program.mainWindow, true);
+    setMainWindowShown(program, true);
 }
 
 void hideMainWindow(Program& program) {
-    program.platform.setWindowVisible(program.mainWindow, false);
+    setMainWindowShown(program, false);
 }
 
 void toggleMainWindow(Program& program) {
-    Platform& platform = program.platform;
-    platform.setWindowVisible(program.mainWindow, !platform.windowVisible(program.mainWindow));
+    setMainWindowShown(program, !program.platform.windowVisible(program.mainWindow));
 }
 
 void addTrayIcon(Program& program) {

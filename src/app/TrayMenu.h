@@ -5,6 +5,9 @@ namespace varnel {
 
 struct Program;
 
+// Every change of the main window's visibility goes through here, so that a
+// window built again after its loss comes back shown or hidden as it was.
+void setMainWindowShown(Program& program, bool shown);
 void showMainWindow(Program& program);
 void hideMainWindow(Program& program);
 void toggleMainWindow(Program& program);

@@ -23,25 +23,39 @@ constexpr unsigned kGwChild = 5;
 }  // namespace
 
 void setWindowShape(Program& program) {
-    Platform& platform = program.platform;
-    const std::string bitmap = platform.exeDirectory() + kSnapshotFile;
     // A failed snapshot leaves the previous bitmap to shape the window.
-    platform.snapshotWindow(program.mainWindow, bitmap);
-    platform.setWindowShape(program.mainWindow, bitmap, kMainWindowBackground);
+    program.platform.snapshotWindow(program.mainWindow,
+                                    program.platform.exeDirectory() + kSnapshotFile);
+    applySavedWindowShape(program);
+}
+
+void applySavedWindowShape(Program& program) {
+    program.platform.setWindowShape(
+        program.mainWindow, program.platform.exeDirectory() + kSnapshotFile, kMainWindowBackground);
 }
 
 void applyWindowEffects(Program& program) {
+    applyWindowStyle(program);
+    embedInDesktop(program);
+}
+
+void applyWindowStyle(Program& program) {
     Platform& platform = program.platform;
     long style = platform.getWindowLongA(program.mainWindow, kGwlExStyle);
     style |= kWsExTransparent;
     style |= kWsExLayered;
     platform.setWindowLongA(program.mainWindow, kGwlExStyle, style);
     platform.setLayeredWindowAttributes(program.mainWindow, kNoColorKey, kAlpha, kLwaAlpha);
-    if (program.settings.readOption(keys::kEmbedInDesktop)) {
-        // Null handles are passed on: without the desktop window nothing moves.
-        const NativeHandle desktop = platform.findWindowA(kDesktopClass);
-        platform.setParent(program.mainWindow, platform.getWindow(desktop, kGwChild));
+}
+
+void embedInDesktop(Program& program) {
+    if (!program.settings.readOption(keys::kEmbedInDesktop)) {
+        return;
     }
+    // Null handles are passed on: without the desktop window nothing moves.
+    Platform& platform = program.platform;
+    const NativeHandle desktop = platform.findWindowA(kDesktopClass);
+    platform.setParent(program.mainWindow, platform.getWindow(desktop, kGwChild));
 }
 
 }  // namespace varnel

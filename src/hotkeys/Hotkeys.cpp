@@ -116,7 +116,7 @@ std::string hotkeyCaption(const HotkeyAction& action, HotkeyModifier modifier,
 
 }  // namespace
 
-void registerHotkeys(Program& program) {
+void registerHotkeys(Program& program, RefusalMessages refusals) {
     Platform& platform = program.platform;
     program.hotkeySummary.clear();
     for (const HotkeyAction& action : kHotkeyActions) {
@@ -128,7 +128,7 @@ void registerHotkeys(Program& program) {
             platform.setText(program.mainWindow, action.hintLabel,
                              hotkeyCaption(action, *modifier, binding));
         }
-        if (program.*action.identifier == 0) {
+        if (program.*action.identifier == 0 && refusals == RefusalMessages::Show) {
             platform.messageBox(0, action.failureMessage, kUntitledCaption, kMbOkWarning);
         }
         program.hotkeySummary +=

@@ -80,7 +80,6 @@ struct WindowSpec {
     Color background = kDefaultColor;
     bool caption = true;       // title bar with a close box
     bool toolWindow = false;   // no taskbar button
-    bool endsProgram = false;  // destroying it ends the event loop
     std::vector<ControlSpec> controls;
 };
 
@@ -100,11 +99,16 @@ enum class EventKind {
     Timer,             // control = the timer's name
     Hotkey,            // arg = registration identifier
     TrayNotify,        // arg = kTrayLeftClick or kTrayRightClick
-    Destroyed,         // the window is gone (closed by the user or by destroyWindow)
+    Destroyed,         // the window is gone; arg = kClosed or kDestroyedUnasked
+    ShellRestarted,    // a new taskbar and desktop are up (the shell restarted)
 };
 
 inline constexpr int kTrayLeftClick = 1;
 inline constexpr int kTrayRightClick = 3;
+// Destroyed: closed by the user or by destroyWindow, or taken down by the
+// system with a parent or owner window (the desktop when the shell ends).
+inline constexpr int kClosed = 0;
+inline constexpr int kDestroyedUnasked = 1;
 
 struct Event {
     WindowId window = 0;
@@ -194,7 +198,7 @@ public:
     virtual void destroyWindow(WindowId window) = 0;
     virtual bool windowExists(WindowId window) = 0;
     virtual void runModal(WindowId window) = 0;  // returns when the window is gone
-    virtual void runEventLoop() = 0;             // returns when the program's window is gone
+    virtual void runEventLoop() = 0;             // runs until the process ends
     virtual void processPendingEvents() = 0;
     virtual void pause(int milliseconds) = 0;
     virtual void bringToFront(WindowId window) = 0;

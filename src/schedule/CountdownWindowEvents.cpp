@@ -102,6 +102,7 @@ void CountdownWindowEvents::onEvent(const Event& event) {
     }
     if (event.kind == EventKind::Destroyed) {
         program_.countdownWindow = 0;
+        program_.reopenCountdownWindow = event.arg == kDestroyedUnasked;
         return;
     }
     for (const Route& route : kRoutes) {

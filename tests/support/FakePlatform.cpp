@@ -146,6 +146,9 @@ const FakeControl& FakePlatform::control(WindowId window, const std::string& nam
 FakeWindow& FakePlatform::window(WindowId id) {
     auto it = windows_.find(id);
     if (it == windows_.end()) {
+        it = dying_.find(id);
+    }
+    if (it == dying_.end()) {
         ADD_FAILURE() << "no window " << id;
         static FakeWindow dummy;
         return dummy;
@@ -285,14 +288,34 @@ WindowId FakePlatform::createWindow(const WindowSpec& design, EventSink& sink, W
 }
 
 void FakePlatform::destroyWindow(WindowId window) {
+    destroy(window, kClosed);
+}
+
+void FakePlatform::destroyBySystem(WindowId window) {
+    // Windows takes the owned windows down first.
+    for (const WindowId owned : openWindows()) {
+        if (windows_.count(owned) != 0 && windows_[owned]->owner == window) {
+            destroy(owned, kDestroyedUnasked);
+        }
+    }
+    destroy(window, kDestroyedUnasked);
+}
+
+void FakePlatform::destroy(WindowId window, int how) {
     auto it = windows_.find(window);
     if (it == windows_.end()) {
         return;
     }
-    EventSink* sink = it->second->sink;
     log.push_back("destroyWindow " + it->second->design.title);
+    // As in Windows, the window no longer exists but can still be asked about
+    // while its Destroyed event is handled.
+    FakeWindow& dying = *(dying_[window] = std::move(it->second));
     windows_.erase(it);
-    sink->onEvent(Event{window, "", EventKind::Destroyed, 0});
+    // What Windows ties to a window goes with it.
+    std::erase_if(hotkeys, [window](const Hotkey& h) { return h.window == window; });
+    trayIconShown = trayIconShown && trayWindow_ != window;
+    dying.sink->onEvent(Event{window, "", EventKind::Destroyed, how});
+    dying_.erase(window);
 }
 
 bool FakePlatform::windowExists(WindowId window) {
@@ -448,7 +471,11 @@ int FakePlatform::registerHotkey(WindowId window, const std::string& target,
     if (taken) {
         return 0;
     }
-    const int id = nextHotkeyId_++;
+    int id = 1;  // the lowest free identifier, as the Win32 layer gives them
+    while (
+        std::any_of(hotkeys.begin(), hotkeys.end(), [id](const Hotkey& h) { return h.id == id; })) {
+        ++id;
+    }
     hotkeys.push_back(Hotkey{window, target, modifier, virtualKey, id});
     return id;
 }
@@ -460,8 +487,10 @@ void FakePlatform::unregisterHotkey(WindowId, int id) {
                   hotkeys.end());
 }
 
-bool FakePlatform::addTrayIcon(WindowId, const std::string& iconPath, const std::string& tooltip) {
+bool FakePlatform::addTrayIcon(WindowId window, const std::string& iconPath,
+                               const std::string& tooltip) {
     trayIconShown = true;
+    trayWindow_ = window;
     trayIconPath = iconPath;
     trayTooltip = tooltip;
     log.push_back("addTrayIcon");

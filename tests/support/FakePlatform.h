@@ -129,6 +129,9 @@ public:
     // Opens a list's drop-down, picks `index` and closes it.
     void pick(WindowId window, const std::string& control, int index);
     void pressHotkey(int id);
+    // The shell takes the window down with its desktop window: Destroyed
+    // (unasked) for the windows it owns, then for itself.
+    void destroyBySystem(WindowId window);
     void setFileUtf8(const std::string& path, const std::string& utf8Text);
     std::string fileUtf8(const std::string& path);
     std::string path(const std::string& name) const { return exeDir + name; }
@@ -207,9 +210,11 @@ public:
 
 private:
     FakeControl& mutableControl(WindowId window, const std::string& name);
+    void destroy(WindowId window, int how);
     std::map<WindowId, std::unique_ptr<FakeWindow>> windows_;
+    std::map<WindowId, std::unique_ptr<FakeWindow>> dying_;  // during their Destroyed event
     WindowId nextWindow_ = 1;
-    int nextHotkeyId_ = 1;
+    WindowId trayWindow_ = 0;
     std::deque<int> answers_;
     std::set<std::string> lockedFiles_;
 };

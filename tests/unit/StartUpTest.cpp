@@ -4,6 +4,8 @@
 
 #include "app/Program.h"
 #include "app/StartUp.h"
+#include "app/TrayMenu.h"
+#include "schedule/CountdownWindow.h"
 #include "settings/SettingsKeys.h"
 #include "support/FakePlatform.h"
 
@@ -136,6 +138,63 @@ TEST_F(StartUpTest, ExitResetsTheStyleReleasesHotkeysAndRemovesTheIcon) {
     EXPECT_TRUE(fake.exited);
     EXPECT_EQ(fake.exitCode, 0);
     EXPECT_LT(logIndex("removeTrayIcon"), logIndex("exitProcess 0"));
+}
+
+// Explorer ends: the desktop window takes the main window and the countdown
+// window it owns down with it. Both come back at once, the main window
+// top-level until the new desktop announces itself.
+TEST_F(StartUpTest, AWindowLostWithTheDesktopIsBuiltAgainAndJoinsTheNextDesktop) {
+    for (const bool shown : {true, false}) {
+        FakePlatform f;
+        Program p{f};
+        f.setFileUtf8(f.path(keys::kFileName), settingsFile());
+        f.topLevelByClass["ProgMan"] = 100;
+        f.firstChild[100] = 101;
+        runProgram(p);
+        moveMainWindowTo(p, {700, 500});
+        setMainWindowShown(p, shown);
+        p.countdownRunning = true;
+        p.countdownSeconds = 500;
+        openCountdownWindow(p, false);
+        p.confirmTicks = 1;  // a shutdown hotkey press a second ago
+        const WindowId lost = p.mainWindow;
+        const std::array ids{p.configHotkeyId, p.toggleHotkeyId, p.exitHotkeyId,
+                             p.shutdownHotkeyId};
+        f.topLevelByClass.clear();
+        f.effectCalls.clear();
+
+        f.destroyBySystem(lost);
+        const WindowId main = p.mainWindow;
+        ASSERT_TRUE(f.windowExists(main));
+        EXPECT_NE(main, lost);
+        EXPECT_FALSE(f.exited);
+        EXPECT_EQ(f.windowRect(main), (Rect{700, 500, 229, 152}));
+        EXPECT_EQ(f.windowVisible(main), shown);
+        EXPECT_GT(f.timerPeriod(main, "时钟1"), 0);
+        EXPECT_EQ(p.confirmTicks, 0);
+        EXPECT_EQ(
+            (std::array{p.configHotkeyId, p.toggleHotkeyId, p.exitHotkeyId, p.shutdownHotkeyId}),
+            ids);
+        EXPECT_EQ(f.hotkeys.size(), 4u);
+        EXPECT_TRUE(std::all_of(f.hotkeys.begin(), f.hotkeys.end(),
+                                [&](const auto& h) { return h.window == main; }));
+        EXPECT_EQ(f.text(main, "标签4"), "关机时间为23:0");
+        EXPECT_EQ(f.text(main, "标签9"), "热键关机'Ctrl'＋'F9'键");
+        EXPECT_TRUE(f.trayIconShown);
+        EXPECT_EQ(f.window(main).exStyle & 0x80020, 0x80020);
+        EXPECT_FALSE(f.window(main).shapeBitmap.empty());
+        EXPECT_EQ(f.window(main).parent, 0u);
+        EXPECT_EQ(p.settings.readSetting("句柄", "窗口句柄"), std::to_string(f.nativeHandle(main)));
+        EXPECT_TRUE(p.countdownRunning);
+        EXPECT_NE(p.countdownWindow, 0);
+        EXPECT_TRUE(f.messageBoxes.empty());
+
+        f.topLevelByClass["ProgMan"] = 200;
+        f.firstChild[200] = 201;
+        f.fire(main, "", EventKind::ShellRestarted);
+        EXPECT_EQ(f.window(main).parent, 201u);
+        EXPECT_EQ(f.windowRect(main), (Rect{700, 500, 229, 152}));
+    }
 }
 
 }  // namespace

@@ -25,11 +25,15 @@ int Win32Platform::registerHotkey(WindowId window, const std::string& target,
     if (!state || state->gone) {
         return 0;
     }
-    const int id = nextHotkey_;
+    // The lowest free identifier: a window built again after its loss gets
+    // back the identifiers of its predecessor when it registers in the same order.
+    int id = 1;
+    while (hotkeys_.count(id) != 0) {
+        ++id;
+    }
     if (!RegisterHotKey(state->hwnd, id, modifierFlag(modifier), virtualKey)) {
         return 0;  // taken by another program, or by an earlier registration
     }
-    ++nextHotkey_;
     hotkeys_[id] = HotkeyTarget{window, target};
     return id;
 }

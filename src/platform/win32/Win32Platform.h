@@ -134,7 +134,7 @@ private:
     LRESULT windowMessage(WindowState& window, UINT message, WPARAM wParam, LPARAM lParam);
     bool onActivate(WindowState& window, bool active);
     void onDestroy(WindowState& window);
-    void forget(HWND hwnd);
+    void forget(WindowState& window);
     void closeWindow(WindowState& window);
 
     // Controls.cpp
@@ -178,7 +178,6 @@ private:
     WindowId nextWindow_ = 1;
 
     std::map<int, HotkeyTarget> hotkeys_;
-    int nextHotkey_ = 1;
 
     std::map<FontKey, HFONT> fonts_;
     std::map<Color, HBRUSH> brushes_;

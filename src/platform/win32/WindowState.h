@@ -46,7 +46,6 @@ struct WindowState {
     EventSink* sink = nullptr;
     WindowId owner = 0;
     bool caption = true;
-    bool endsProgram = false;
     Color background = kDefaultColor;
 
     std::vector<ControlState> controls;
@@ -58,6 +57,7 @@ struct WindowState {
     std::map<UINT_PTR, std::string> timerNames;
 
     bool building = true;          // no events until the window is complete
+    bool closing = false;          // closed by the user or the program, not by the system
     bool gone = false;             // WM_DESTROY seen
     HWND disabledOwner = nullptr;  // runModal disabled it; enabled again before we vanish
 

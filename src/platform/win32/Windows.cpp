@@ -18,7 +18,6 @@ WindowId Win32Platform::createWindow(const WindowSpec& design, EventSink& sink, 
     state->sink = &sink;
     state->owner = owner;
     state->caption = design.caption;
-    state->endsProgram = design.endsProgram;
     state->background = design.background;
     for (const ControlSpec& control : design.controls) {
         state->controlByName.emplace(control.name, static_cast<int>(state->controls.size()));
@@ -136,8 +135,13 @@ LRESULT CALLBACK Win32Platform::windowProc(HWND hwnd, UINT message, WPARAM wPara
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     if (message == WM_NCDESTROY) {
+        if (!state->gone) {
+            // Taken down from outside without WM_DESTROY: Wine does so when the
+            // process of a parent window (the desktop's) ends.
+            state->platform->onDestroy(*state);
+        }
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        state->platform->forget(hwnd);
+        state->platform->forget(*state);
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     return state->platform->windowMessage(*state, message, wParam, lParam);
@@ -190,9 +194,16 @@ LRESULT Win32Platform::windowMessage(WindowState& window, UINT message, WPARAM w
         case WM_DESTROY:
             onDestroy(window);
             return 0;
+        case WM_ENDSESSION:
+            // Windows is going down: what it destroys now must stay destroyed.
+            shuttingDown_ = shuttingDown_ || wParam != FALSE;
+            return 0;
         default:
-            if (message == taskbarCreated_ && window.trayWanted) {
-                showTrayIcon(window, NIM_ADD);  // Explorer restarted: its new taskbar is empty
+            if (message == taskbarCreated_) {
+                if (window.trayWanted) {
+                    showTrayIcon(window, NIM_ADD);  // Explorer restarted: its new taskbar is empty
+                }
+                emit(window, "", EventKind::ShellRestarted);
                 return 0;
             }
             break;
@@ -219,6 +230,7 @@ bool Win32Platform::onActivate(WindowState& window, bool active) {
 }
 
 void Win32Platform::closeWindow(WindowState& window) {
+    window.closing = true;
     // The owner of a modal window must be enabled before the window goes, or
     // Windows activates some other program's window instead.
     if (window.disabledOwner) {
@@ -243,21 +255,15 @@ void Win32Platform::onDestroy(WindowState& window) {
             ++it;
         }
     }
-    const bool endsProgram = window.endsProgram;
-    emit(window, "", EventKind::Destroyed);
-    if (endsProgram) {
-        PostQuitMessage(0);
-    }
+    emit(window, "", EventKind::Destroyed, window.closing ? kClosed : kDestroyedUnasked);
 }
 
-void Win32Platform::forget(HWND hwnd) {
-    auto it = byHwnd_.find(hwnd);
-    if (it == byHwnd_.end()) {
-        return;
+void Win32Platform::forget(WindowState& window) {
+    // A window built while this one went down may have been given its handle.
+    if (auto it = byHwnd_.find(window.hwnd); it != byHwnd_.end() && it->second == &window) {
+        byHwnd_.erase(it);
     }
-    const WindowId id = it->second->id;
-    byHwnd_.erase(it);
-    windows_.erase(id);
+    windows_.erase(window.id);
 }
 
 }  // namespace varnel

@@ -1,7 +1,8 @@
 // Stands in for the shell's desktop window, which Wine does not have: a
 // top-level window of class "ProgMan" with one child, so a program can find
 // it and sink a window into it. Prints both handles as JSON, then stays until
-// its window is closed or the process is ended.
+// its window is closed or the process is ended. With "announce" it then tells
+// every top-level window that a new shell is up, as a restarted Explorer does.
 #include <windows.h>
 
 #include <cstdint>
@@ -21,7 +22,7 @@ LRESULT CALLBACK fixtureProc(HWND window, UINT message, WPARAM wparam, LPARAM lp
 
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW cls{};
     cls.lpfnWndProc = fixtureProc;
@@ -41,6 +42,9 @@ int wmain() {
     }
     // The real desktop lies under every other window.
     SetWindowPos(desktop, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (argc > 1 && std::wstring(argv[1]) == L"announce") {
+        PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    }
     tooltext::print("{\"progman\":" + std::to_string(reinterpret_cast<std::intptr_t>(desktop)) +
                     ",\"child\":" + std::to_string(reinterpret_cast<std::intptr_t>(child)) + "}\n");
     MSG message;
