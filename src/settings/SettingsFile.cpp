@@ -1,6 +1,9 @@
 #include "settings/SettingsFile.h"
 
+#include <utility>
+
 #include "common/Number.h"
+#include "settings/FileText.h"
 #include "settings/IniText.h"
 #include "settings/SettingsKeys.h"
 
@@ -8,8 +11,8 @@ namespace varnel {
 
 namespace {
 
-// Text between the program and a file of the given encoding. A file saved as
-// UTF-8 with a byte-order mark stays UTF-8.
+// Text between the program and INI text of the given encoding. The text of a
+// file saved as UTF-8 or UTF-16 is UTF-8 already.
 std::string toFile(Platform& platform, ini::Encoding encoding, const std::string& utf8) {
     return encoding == ini::Encoding::Gbk ? platform.gbkFromUtf8(utf8) : utf8;
 }
@@ -44,13 +47,14 @@ bool SettingsFile::exists() const {
 
 std::string SettingsFile::readSetting(const std::string& section, const std::string& key,
                                       const std::string& fallback) const {
-    const std::optional<std::string> text = platform_.readFile(path());
-    if (!text) {
+    std::optional<std::string> bytes = platform_.readFile(path());
+    if (!bytes) {
         return fallback;
     }
-    const ini::Encoding encoding = ini::encodingOf(*text);
+    const ini::FileText file(std::move(*bytes));
+    const ini::Encoding encoding = ini::encodingOf(file.text());
     const std::optional<std::string> value = ini::readValue(
-        *text, toFile(platform_, encoding, section), toFile(platform_, encoding, key));
+        file.text(), toFile(platform_, encoding, section), toFile(platform_, encoding, key));
     return value ? fromFile(platform_, encoding, *value) : fallback;
 }
 
@@ -61,26 +65,27 @@ void SettingsFile::writeSetting(const std::string& section, const std::string& k
 }
 
 void SettingsFile::writeSettings(std::span<const Setting> settings) const {
-    const std::string file = path();
+    const std::string where = path();
     // Another copy of the program writing between our read and our write would
     // have its change undone by ours.
-    const FileLock lock(platform_, file);
-    std::optional<std::string> text = platform_.readFile(file);
-    if (!text) {
-        if (platform_.fileExists(file)) {
+    const FileLock lock(platform_, where);
+    std::optional<std::string> bytes = platform_.readFile(where);
+    if (!bytes) {
+        if (platform_.fileExists(where)) {
             return;  // there but unreadable: writing would throw its content away
         }
-        text.emplace();
+        bytes.emplace();
     }
-    const ini::Encoding encoding = ini::encodingOf(*text);
-    std::string updated = *text;
+    const ini::FileText file(std::move(*bytes));
+    const ini::Encoding encoding = ini::encodingOf(file.text());
+    std::string updated = file.text();
     for (const Setting& setting : settings) {
         updated = ini::writeValue(updated, toFile(platform_, encoding, setting.section),
                                   toFile(platform_, encoding, setting.key),
                                   toFile(platform_, encoding, setting.value));
     }
-    if (updated != *text) {  // unchanged values leave the file alone
-        platform_.writeFile(file, updated);
+    if (updated != file.text()) {  // unchanged values leave the file alone
+        platform_.writeFile(where, file.bytes(std::move(updated)));
     }
 }
 

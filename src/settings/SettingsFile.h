@@ -1,6 +1,6 @@
 // The settings file "关机时间.ini" beside the executable: GBK bytes on disk
-// (UTF-8 in a file that begins with a UTF-8 byte-order mark), UTF-8 in the
-// program. Every access reads or writes the file afresh.
+// (UTF-8 or UTF-16LE in a file that begins with that encoding's byte-order
+// mark), UTF-8 in the program. Every access reads or writes the file afresh.
 #pragma once
 
 #include <span>

@@ -23,6 +23,7 @@ DESIGN = (50, 50)    # where the main window is created
 DEFAULT_BINDINGS = [(CTRL, 9), (CTRL, 10), (CTRL, 11), (CTRL, 8)]
 NO_BINDINGS = [None] * 4
 BOM = b"\xef\xbb\xbf"
+MARKS = {"utf-8": BOM, "utf-16-le": b"\xff\xfe"}  # byte-order marks by encoding
 
 HANDLE = ("句柄", "窗口句柄")
 STYLE = ("倒计时窗口样式", "样式")
@@ -139,6 +140,11 @@ def corpus():
         Entry("bom", "UTF-8 with a byte-order mark, as Notepad saves it: read as UTF-8",
               BOM + text(custom).encode("utf-8"), Expect(bindings=custom_bindings, hidden=True),
               encoding="utf-8"),
+        Entry("utf-16", "UTF-16LE with a byte-order mark, as Notepad saves \"Unicode\", an "
+              "unpaired surrogate in a note: read and written as UTF-16",
+              MARKS["utf-16-le"] + (text(custom) + "[备注]\r\n说明=\udc00\r\n").encode(
+                  "utf-16-le", "surrogatepass"),
+              Expect(bindings=custom_bindings, hidden=True), encoding="utf-16-le"),
         Entry("lf", "LF line ends only", gbk(text(rows(sections={
             "退出程序": {"2": "6"}, "显示托盘图标": {"是": "假"}}), eol="\n")),
               Expect(bindings=[(CTRL, 9), (CTRL, 10), (CTRL, 6), (CTRL, 8)], tray=False)),
@@ -301,6 +307,10 @@ def changed_lines(before, after, keys, encoding):
     """Lines of `before` that `after` lost or changed, apart from the given keys (and
     the headers of their sections when `before` lacks them); also lines `after` has in
     addition. Returns (problems, {key: value in after})."""
+    if encoding == "utf-16-le":  # compared as UTF-8, whose line breaks are the usual bytes
+        before, after = (data.decode(encoding, "surrogatepass").encode("utf-8", "surrogatepass")
+                         for data in (before, after))
+        encoding = "utf-8"
     old, new = split_lines(before), split_lines(after)
     old_keys, old_headers = locate(old, keys, encoding)
     new_keys, new_headers = locate(new, keys, encoding)

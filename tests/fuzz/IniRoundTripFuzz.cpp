@@ -2,7 +2,8 @@
 // line and a value line, then the file. The value is written and the writer's
 // promises are checked: the value reads back as it would from a file holding
 // only that key, every other entry reads as before, only one line's bytes
-// change (or whole lines are added), the encoding stays.
+// change (or whole lines are added), the encoding stays. A UTF-16 file is
+// checked on its text, which must give the file's bytes back unchanged.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +13,8 @@
 #include <vector>
 
 #include "FuzzInput.h"
+#include "common/Utf16.h"
+#include "settings/FileText.h"
 #include "settings/IniText.h"
 
 namespace varnel::fuzz {
@@ -49,6 +52,11 @@ bool wholeGbk(std::string_view s) {
 // UTF-8 needs no such care: the delimiters are ASCII and never continue a sequence.
 bool wholeCharacters(std::string_view s, Encoding encoding) {
     return encoding == Encoding::Utf8 || wholeGbk(s);
+}
+
+// What a UTF-16 file can hold: the program's texts are whole UTF-8 characters.
+bool fitsUtf16(std::string_view s) {
+    return utf8FromUtf16le(utf16leFromUtf8(s)) == s;
 }
 
 // Names the program can write: none of the bytes that end a name or make the
@@ -158,7 +166,8 @@ void checkOneLineChanged(std::string_view before, std::string_view after) {
 }
 
 void roundTrip(std::string_view section, std::string_view key, std::string_view value,
-               std::string_view text) {
+               const ini::FileText& file, bool utf16) {
+    const std::string_view text = file.text();
     const Encoding encoding = ini::encodingOf(text);
 
     std::vector<std::string_view> sections{section};
@@ -181,7 +190,8 @@ void roundTrip(std::string_view section, std::string_view key, std::string_view 
 
     if (!writableName(section, encoding) || !writableName(key, encoding) ||
         value.find_first_of("\r\n") != std::string_view::npos ||
-        !wholeCharacters(value, encoding)) {
+        !wholeCharacters(value, encoding) ||
+        (utf16 && !(fitsUtf16(section) && fitsUtf16(key) && fitsUtf16(value)))) {
         return;
     }
     const std::string written = ini::writeValue(text, section, key, value);
@@ -198,6 +208,7 @@ void roundTrip(std::string_view section, std::string_view key, std::string_view 
             "the written value reads back wrong");
     require(ini::encodingOf(written) == encoding, "a write changed the encoding");
     checkOneLineChanged(text, written);
+    require(ini::FileText(file.bytes(written)).text() == written, "the saved file reads changed");
     if (plain(value)) {
         require(ini::writeValue(written, section, key, value) == written,
                 "writing the same value again changed the text");
@@ -222,6 +233,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view section = input.field();
     const std::string_view key = input.field();
     const std::string_view value = input.field();
-    varnel::fuzz::roundTrip(section, key, value, input.rest());
+    const std::string_view bytes = input.rest();
+    const varnel::ini::FileText file{std::string(bytes)};
+    varnel::fuzz::require(file.bytes(file.text()) == bytes, "a file's text lost some of its bytes");
+    varnel::fuzz::roundTrip(section, key, value, file, bytes.starts_with("\xFF\xFE"));
     return 0;
 }

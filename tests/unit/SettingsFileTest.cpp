@@ -109,6 +109,32 @@ TEST_F(SettingsFileTest, AFileSavedAsUtf8StaysUtf8) {
     EXPECT_EQ(settings.readSetting("关机时间", "小时"), "23");
 }
 
+// Code units as UTF-16LE bytes, written out here rather than by the program's converter.
+std::string utf16le(std::u16string_view units) {
+    std::string out;
+    for (const char16_t unit : units) {
+        out += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    }
+    return out;
+}
+
+TEST_F(SettingsFileTest, AFileSavedAsUnicodeStaysUtf16) {
+    // Damage as it may come: a low surrogate before a high one, neither paired,
+    // and an odd last byte.
+    const auto file = [](std::u16string_view option, std::u16string_view added) {
+        return "\xFF\xFE" + utf16le(u"[强行关机]\r\n是=") + utf16le(option) +
+               utf16le(u"\r\n; \xDC00\xD800\r\n[关机时间]\r\n备注=\U00020000\r\n小时=23\r\n") +
+               utf16le(added) + "\x41";
+    };
+    bytes() = file(u"假", u"");
+    EXPECT_FALSE(settings.readOption("强行关机"));
+    EXPECT_EQ(settings.readSetting("关机时间", "小时"), "23");
+    EXPECT_EQ(settings.readSetting("关机时间", "备注"), "\xF0\xA0\x80\x80");
+    settings.writeOption("强行关机", true);
+    settings.writeSetting("关机时间", "分钟", "5");
+    EXPECT_EQ(bytes(), file(u"真", u"分钟=5\r\n"));
+}
+
 TEST_F(SettingsFileTest, DamagedBytesSurviveAWrite) {
     const std::string junk = std::string("\xFF\x00\x81\r\n", 5);
     bytes() = junk + "[\xC7\xBF\xD0\xD0\xB9\xD8\xBB\xFA]\r\n\xCA\xC7=\xBC\xD9\r\n" + junk;

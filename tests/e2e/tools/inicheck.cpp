@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ToolText.h"
+#include "common/Utf16.h"
 #include "platform/win32/Win32Platform.h"
 #include "settings/SettingsFile.h"
 
@@ -34,10 +35,13 @@ struct Write {
     std::string section, key, value;
 };
 
+// How a case's file is stored: GBK, or behind the byte-order mark of UTF-8 or UTF-16LE.
+enum class Stored { Gbk, Utf8, Utf16 };
+
 struct Case {
     std::string name;
-    std::optional<std::string> content;  // UTF-8 here; stored as GBK unless utf8File
-    bool utf8File = false;               // stored as UTF-8 behind a byte-order mark
+    std::optional<std::string> content;  // UTF-8 here (unpaired surrogates as WTF-8)
+    Stored stored = Stored::Gbk;
     std::vector<Entry> reads;
     std::vector<Write> writes;
 };
@@ -48,75 +52,81 @@ struct Case {
 const std::vector<Case> kCases = {
     {"spaces and tabs around names and '='",
      "[关机时间]\r\n小时 = 23\r\n 分钟= 5 \r\n\t[强行关机]\r\n是\t=\t真\r\n",
-     false,
+     Stored::Gbk,
      {{"关机时间", "小时"}, {"关机时间", "分钟"}, {"强行关机", "是"}},
      {{"关机时间", "小时", "22"}, {"强行关机", "是", "假"}, {"关机时间", "分钟", "  7"}}},
     {"';' comment lines",
      "; 常用设置\r\n[热键关机]\r\n;1=5\r\n1=2\r\n2=8 ; 说明\r\n",
-     false,
+     Stored::Gbk,
      // ";1" itself is not compared: Windows takes the line for a comment, as we
      // do, while Wine reads it as a key.
      {{"热键关机", "1"}, {"热键关机", "2"}},
      {{"热键关机", "1", "0"}, {"热键关机", "2", "9"}}},
     {"LF line ends",
      "[关机时间]\n小时=23\n分钟=0\n[隐藏启动]\n是=假\n",
-     false,
+     Stored::Gbk,
      {{"关机时间", "小时"}, {"关机时间", "分钟"}, {"隐藏启动", "是"}},
      {{"隐藏启动", "是", "真"}, {"关机时间", "秒", "5"}, {"新节", "键", "值"}}},
     {"mixed CRLF, LF and CR line ends",
      "[窗口位置]\r\n1=785\n2=566\r1_1=1024\r\n2_1=768",
-     false,
+     Stored::Gbk,
      {{"窗口位置", "1"}, {"窗口位置", "2"}, {"窗口位置", "1_1"}, {"窗口位置", "2_1"}},
      {{"窗口位置", "2", "1"}, {"窗口位置", "1_1", "800"}}},
     {"ASCII names in any case",
      "[Window]\r\nLeft=785\r\n[WINDOW]\r\nleft=1\r\n",
-     false,
+     Stored::Gbk,
      {{"window", "LEFT"}, {"WINDOW", "left"}, {"Window", "Top"}},
      {{"WINDOW", "TOP", "566"}, {"window", "left", "10"}}},
     {"duplicate sections and keys",
      "[关机时间]\r\n小时=23\r\n小时=22\r\n[强行关机]\r\n是=真\r\n[关机时间]\r\n分钟=30\r\n小时="
      "21\r\n",
-     false,
+     Stored::Gbk,
      {{"关机时间", "小时"}, {"关机时间", "分钟"}, {"强行关机", "是"}},
      {{"关机时间", "小时", "20"}, {"关机时间", "分钟", "15"}}},
     {"no line break at the end",
      "[关机时间]\r\n小时=23\r\n分钟=0",
-     false,
+     Stored::Gbk,
      {{"关机时间", "小时"}, {"关机时间", "分钟"}},
      {{"关机时间", "分钟", "45"}, {"关机时间", "秒", "5"}, {"显示托盘图标", "是", "真"}}},
     {"section lines with blanks",
      "[关机时间]  \r\n小时=23\r\n[ 强行关机 ]\r\n是=真\r\n  [隐藏启动]\t\r\n是=假\r\n",
-     false,
+     Stored::Gbk,
      {{"关机时间", "小时"}, {"强行关机", "是"}, {" 强行关机 ", "是"}, {"隐藏启动", "是"}},
      {{"关机时间", "分钟", "1"}, {"隐藏启动", "是", "真"}}},
     {"UTF-8 file with a byte-order mark",
      "[关机时间]\r\n小时=23\r\n[倒计时]\r\n时间=10\r\n",
-     true,
+     Stored::Utf8,
      {{"关机时间", "小时"}, {"倒计时", "时间"}},
      {{"关机时间", "分钟", "7"}, {"倒计时", "时间", "15"}, {"句柄", "窗口句柄", "65626"}}},
+    {"UTF-16LE file with a byte-order mark, unpaired surrogates in a comment",
+     "; 设置 \xED\xB0\x80\xED\xA0\x80\r\n[关机时间]\r\n小时 = 23\r\n备注=\xF0\xA0\x80\x80\r\n"
+     "[强行关机]\r\n是=假\r\n",
+     Stored::Utf16,
+     {{"关机时间", "小时"}, {"强行关机", "是"}, {"关机时间", "分钟"}},
+     {{"强行关机", "是", "真"}, {"关机时间", "分钟", "30"}, {"新节", "键", "值"}}},
     {"empty values and keys without '='",
      "[倒计时]\r\n时间=\r\n[倒计时窗口样式]\r\n样式=  \r\n无值\r\n[空]\r\n",
-     false,
+     Stored::Gbk,
      {{"倒计时", "时间"}, {"倒计时窗口样式", "样式"}, {"倒计时窗口样式", "无值"}, {"空", "键"}},
      {{"倒计时", "时间", ""}, {"倒计时窗口样式", "样式", "1"}, {"空", "键", ""}}},
     {"GBK names with ASCII trail bytes",
      "[丄]\r\n侫=1\r\n俛=2\r\n[乤]\r\n侫=3\r\n[乚]\r\n乗=4\r\n",
-     false,
+     Stored::Gbk,
      {{"丄", "侫"}, {"丄", "俛"}, {"乤", "侫"}, {"乤", "俛"}, {"乚", "乗"}},
      {{"乤", "俛", "5"}, {"乚", "乗", "6"}, {"丄", "侫", "7"}}},
     {"quotes, '=' and blanks inside values",
      "[值]\r\n双=\"23\"\r\n单='0'\r\n半=\"开\r\n等=a=b\r\n空格=关 机 \r\n",
-     false,
+     Stored::Gbk,
      {{"值", "双"}, {"值", "单"}, {"值", "半"}, {"值", "等"}, {"值", "空格"}},
      {{"值", "等", "c=d"}, {"值", "空格", "x y"}}},
     {"keys before the first section",
      "孤=1\r\n[关机时间]\r\n小时=23\r\n",
-     false,
+     Stored::Gbk,
      {{"关机时间", "小时"}, {"关机时间", "孤"}},
      {{"关机时间", "小时", "8"}}},
     {"no file yet",
      std::nullopt,
-     false,
+     Stored::Gbk,
      {{"关机时间", "小时"}},
      {{"开机自动运行Varnel", "是", "假"}, {"关机时间", "小时", "23"}, {"关机时间", "分钟", "0"}}},
 };
@@ -138,7 +148,9 @@ private:
     std::string runCase(const Case& c) {
         std::optional<std::string> start;
         if (c.content) {
-            start = c.utf8File ? "\xEF\xBB\xBF" + *c.content : platform_.gbkFromUtf8(*c.content);
+            start = c.stored == Stored::Gbk    ? platform_.gbkFromUtf8(*c.content)
+                    : c.stored == Stored::Utf8 ? "\xEF\xBB\xBF" + *c.content
+                                               : "\xFF\xFE" + varnel::utf16leFromUtf8(*c.content);
         }
         std::vector<Entry> entries = c.reads;
         for (const Write& w : c.writes) {
