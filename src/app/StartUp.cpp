@@ -10,6 +10,7 @@
 #include "hotkeys/Hotkeys.h"
 #include "schedule/ScheduleMath.h"
 #include "schedule/Shutdown.h"
+#include "settings/DataDirectory.h"
 #include "settings/Defaults.h"
 #include "settings/SettingsKeys.h"
 
@@ -54,6 +55,8 @@ void loadShutdownTime(Program& program) {
 
 void runProgram(Program& program) {
     Platform& platform = program.platform;
+    // Before anything reads or writes the program's files.
+    program.settings.setDataDirectory(chooseDataDirectory(platform));
     program.shutdownTime = {0, 0};
     program.mainWindow = platform.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
     // The clock ticks just after each second boundary from the first tick on.

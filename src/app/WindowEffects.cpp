@@ -24,7 +24,7 @@ constexpr unsigned kGwChild = 5;
 
 void setWindowShape(Program& program) {
     Platform& platform = program.platform;
-    const std::string bitmap = platform.exeDirectory() + kSnapshotFile;
+    const std::string bitmap = program.settings.dataDirectory() + kSnapshotFile;
     // A failed snapshot leaves the previous bitmap to shape the window.
     platform.snapshotWindow(program.mainWindow, bitmap);
     platform.setWindowShape(program.mainWindow, bitmap, kMainWindowBackground);
