@@ -30,13 +30,16 @@ bool Win32Platform::canWriteIn(const std::string& directory) {
     return false;
 }
 
+// SHGetKnownFolderPath(FOLDERID_RoamingAppData) names the same folder but would
+// load ole32 at every start (for CoTaskMemFree) and put libuuid's GUID table
+// (32 KB) into the executable, for a call only some starts make.
 std::string Win32Platform::roamingAppDataDirectory() {
-    PWSTR path = nullptr;
-    const HRESULT result =
-        SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_CREATE, nullptr, &path);
-    const std::string directory = SUCCEEDED(result) && path ? bytesFrom(path) : std::string();
-    CoTaskMemFree(path);  // whether or not the call succeeded
-    return directory;
+    wchar_t path[MAX_PATH];
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                                SHGFP_TYPE_CURRENT, path))) {
+        return {};
+    }
+    return bytesFrom(path);
 }
 
 bool Win32Platform::createDirectory(const std::string& path) {
