@@ -11,6 +11,7 @@
 #include "schedule/CountdownWindow.h"
 #include "schedule/ScheduleMath.h"
 #include "schedule/Shutdown.h"
+#include "settings/DataDirectory.h"
 #include "settings/Defaults.h"
 #include "settings/SettingsKeys.h"
 
@@ -99,6 +100,8 @@ void loadShutdownTime(Program& program) {
 
 void runProgram(Program& program) {
     Platform& platform = program.platform;
+    // Before anything reads or writes the program's files.
+    program.settings.setDataDirectory(chooseDataDirectory(platform));
     program.shutdownTime = {0, 0};
     program.mainWindow = platform.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
     startClock(program);

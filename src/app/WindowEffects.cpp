@@ -20,18 +20,21 @@ constexpr unsigned kLwaAlpha = 2;
 constexpr const char* kDesktopClass = "ProgMan";
 constexpr unsigned kGwChild = 5;
 
+std::string snapshotPath(const Program& program) {
+    return program.settings.dataDirectory() + kSnapshotFile;
+}
+
 }  // namespace
 
 void setWindowShape(Program& program) {
     // A failed snapshot leaves the previous bitmap to shape the window.
-    program.platform.snapshotWindow(program.mainWindow,
-                                    program.platform.exeDirectory() + kSnapshotFile);
+    program.platform.snapshotWindow(program.mainWindow, snapshotPath(program));
     applySavedWindowShape(program);
 }
 
 void applySavedWindowShape(Program& program) {
-    program.platform.setWindowShape(
-        program.mainWindow, program.platform.exeDirectory() + kSnapshotFile, kMainWindowBackground);
+    program.platform.setWindowShape(program.mainWindow, snapshotPath(program),
+                                    kMainWindowBackground);
 }
 
 void applyWindowEffects(Program& program) {

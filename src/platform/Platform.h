@@ -181,6 +181,13 @@ public:
     // write replaces the whole file at once.
     virtual void lockFile(const std::string& path) = 0;
     virtual void unlockFile(const std::string& path) = 0;
+    // Whether this program may create files there: only an attempt tells (rights,
+    // a read-only medium), so a temporary file is made and removed at once.
+    virtual bool canWriteIn(const std::string& directory) = 0;
+    // The user's roaming application-data folder; "" when there is none.
+    virtual std::string roamingAppDataDirectory() = 0;
+    // True when the directory exists afterwards (an existing one is fine).
+    virtual bool createDirectory(const std::string& path) = 0;
 
     // Registry, HKEY_LOCAL_MACHINE only.
     virtual bool writeRegistryString(const std::string& key, const std::string& valueName,

@@ -37,8 +37,12 @@ private:
 
 }  // namespace
 
+std::string SettingsFile::dataDirectory() const {
+    return dataDirectory_.empty() ? platform_.exeDirectory() : dataDirectory_;
+}
+
 std::string SettingsFile::path() const {
-    return platform_.exeDirectory() + keys::kFileName;
+    return dataDirectory() + keys::kFileName;
 }
 
 bool SettingsFile::exists() const {

@@ -1,10 +1,12 @@
-// The settings file "关机时间.ini" beside the executable: GBK bytes on disk
-// (UTF-8 or UTF-16LE in a file that begins with that encoding's byte-order
-// mark), UTF-8 in the program. Every access reads or writes the file afresh.
+// The settings file "关机时间.ini" in the program's data directory: GBK bytes
+// on disk (UTF-8 or UTF-16LE in a file that begins with that encoding's
+// byte-order mark), UTF-8 in the program. Every access reads or writes the
+// file afresh.
 #pragma once
 
 #include <span>
 #include <string>
+#include <utility>
 
 #include "platform/Platform.h"
 
@@ -19,6 +21,12 @@ struct Setting {
 class SettingsFile {
 public:
     explicit SettingsFile(Platform& platform) : platform_(platform) {}
+
+    // Where the program keeps the files it writes: the settings file, the hotkey
+    // reference and the window snapshot. The executable's directory until start-up
+    // chooses (chooseDataDirectory).
+    std::string dataDirectory() const;
+    void setDataDirectory(std::string directory) { dataDirectory_ = std::move(directory); }
 
     std::string path() const;  // computed at every access
     bool exists() const;
@@ -40,6 +48,7 @@ public:
 
 private:
     Platform& platform_;
+    std::string dataDirectory_;  // "" = the executable's directory
 };
 
 }  // namespace varnel

@@ -25,6 +25,7 @@ import signal
 import subprocess
 import tempfile
 import time
+import unittest
 
 SETTINGS_NAME = "关机时间.ini"
 EXE_NAME = "varnel.exe"
@@ -339,7 +340,7 @@ class Session:
         return self
 
     def __exit__(self, exc_type, exc, tb):
-        if exc_type is not None:
+        if exc_type is not None and not issubclass(exc_type, unittest.SkipTest):
             self._keep_evidence()
         leftovers = self._stop()
         self._timing("stop", self._stop_started)
@@ -372,6 +373,7 @@ class Session:
         self._timing("prefix copy", since)
         self.app_dir = os.path.join(self.dir, "app")
         os.mkdir(self.app_dir)
+        self.data_dir = self.app_dir  # where read_bytes and the settings helpers look
         shutil.copy(_config("VARNEL_EXE"), os.path.join(self.app_dir, EXE_NAME))
         shutil.copy(_config("VARNEL_ICON"), os.path.join(self.app_dir, "图标.ico"))
         if self.settings is not None:
@@ -730,7 +732,7 @@ class Session:
 
     def read_bytes(self, name):
         try:
-            with open(self.path(name), "rb") as f:
+            with open(os.path.join(self.data_dir, name), "rb") as f:
                 return f.read()
         except FileNotFoundError:
             return None

@@ -207,8 +207,16 @@ std::optional<std::string> FakePlatform::readFile(const std::string& path) {
     return it->second.bytes;
 }
 
+bool FakePlatform::canWriteIn(const std::string& directory) {
+    return !writesFail && unwritableDirectories.count(directory) == 0;
+}
+
+bool FakePlatform::createDirectory(const std::string& path) {
+    return canWriteIn(path.substr(0, path.rfind('\\')));
+}
+
 bool FakePlatform::writeFile(const std::string& path, const std::string& bytes) {
-    if (writesFail) {
+    if (!canWriteIn(path.substr(0, path.rfind('\\')))) {
         return false;
     }
     auto it = files.find(path);

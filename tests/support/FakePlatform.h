@@ -84,6 +84,9 @@ public:
     std::map<std::string, FakeFile> files;        // path -> content
     std::map<std::string, std::string> registry;  // "key\\value" -> data
     bool writesFail = false;                      // every file write fails (a full disk)
+    // Directories this program may not write in (nor create folders in).
+    std::set<std::string> unwritableDirectories;
+    std::string roamingAppData = "C:\\Users\\user\\AppData\\Roaming";  // "" = none
     // Files that exist but cannot be read (another program holds them locked).
     std::set<std::string> unreadableFiles;
     // Combinations (modifier, vk) already held by another program.
@@ -155,6 +158,9 @@ public:
     bool writeFile(const std::string& path, const std::string& bytes) override;
     void lockFile(const std::string& path) override;
     void unlockFile(const std::string& path) override;
+    bool canWriteIn(const std::string& directory) override;
+    std::string roamingAppDataDirectory() override { return roamingAppData; }
+    bool createDirectory(const std::string& path) override;
     bool writeRegistryString(const std::string& key, const std::string& valueName,
                              const std::string& value) override;
     bool deleteRegistryValue(const std::string& key, const std::string& valueName) override;

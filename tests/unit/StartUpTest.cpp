@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
+#include <utility>
 
 #include "app/Program.h"
 #include "app/StartUp.h"
@@ -194,6 +196,60 @@ TEST_F(StartUpTest, AWindowLostWithTheDesktopIsBuiltAgainAndJoinsTheNextDesktop)
         f.fire(main, "", EventKind::ShellRestarted);
         EXPECT_EQ(f.window(main).parent, 201u);
         EXPECT_EQ(f.windowRect(main), (Rect{700, 500, 229, 152}));
+    }
+}
+
+TEST_F(StartUpTest, FilesStayBesideTheExeWhenItMayWriteThereElseGoToTheProfile) {
+    const std::string exe = "C:\\Program Files\\Varnel";
+    const std::string roaming = "C:\\Users\\user\\AppData\\Roaming";
+    const std::string profile = roaming + "\\Varnel";
+    struct Case {
+        const char* name;
+        std::set<std::string> unwritable;
+        std::string roaming;
+        const char* prepared;  // hour of a settings file beside the exe
+        const char* kept;      // hour of a settings file already in the profile
+        bool inProfile;
+        int hour;
+    };
+    const Case cases[] = {
+        {"writable: beside the exe, profile ignored", {}, roaming, nullptr, "22", false, 23},
+        {"refused: defaults in the profile", {exe}, roaming, nullptr, nullptr, true, 23},
+        {"refused: prepared file copied", {exe}, roaming, "21", nullptr, true, 21},
+        {"refused: profile copy never replaced", {exe}, roaming, "21", "22", true, 22},
+        {"no roaming folder", {exe}, "", "21", nullptr, false, 21},
+        {"profile folder cannot be made", {exe, roaming}, roaming, "21", nullptr, false, 21},
+        {"profile folder refuses writes", {exe, profile}, roaming, "21", nullptr, false, 21},
+    };
+    const std::string icon("\0\0\1\0icon", 8);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakePlatform f;
+        Program p{f};
+        f.unwritableDirectories = c.unwritable;
+        f.roamingAppData = c.roaming;
+        f.files[exe + "\\图标.ico"].bytes = icon;
+        for (const auto& [dir, hour] : {std::pair{exe, c.prepared}, std::pair{profile, c.kept}}) {
+            if (hour) {
+                f.setFileUtf8(dir + keys::kFileName,
+                              "[关机时间]\r\n小时=" + std::string(hour) + "\r\n" + settingsFile());
+            }
+        }
+        runProgram(p);
+
+        const std::string dir = c.inProfile ? profile : exe;
+        const bool written = c.unwritable.count(dir) == 0;
+        EXPECT_EQ(p.settings.path(), dir + keys::kFileName);
+        EXPECT_EQ(p.shutdownTime[0], c.hour);
+        const auto writes = [&](const std::string& path) {
+            return f.files.count(path) == 0 ? 0 : f.files[path].writes;
+        };
+        for (const char* name : {keys::kFileName, "\\常用热键.txt", "\\窗口.bmp"}) {
+            EXPECT_EQ(writes(dir + name) > 0, written) << name;
+            EXPECT_EQ(writes((c.inProfile ? exe : profile) + name), 0) << name;
+        }
+        EXPECT_EQ(f.control(p.mainWindow, "图片框1").picture, icon);
+        EXPECT_EQ(f.trayIconPath, exe + "\\图标.ico");
     }
 }
 

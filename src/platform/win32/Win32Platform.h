@@ -39,6 +39,9 @@ public:
     bool writeFile(const std::string& path, const std::string& bytes) override;
     void lockFile(const std::string& path) override;
     void unlockFile(const std::string& path) override;
+    bool canWriteIn(const std::string& directory) override;
+    std::string roamingAppDataDirectory() override;
+    bool createDirectory(const std::string& path) override;
 
     bool writeRegistryString(const std::string& key, const std::string& valueName,
                              const std::string& value) override;
