@@ -30,16 +30,34 @@ bool Win32Platform::canWriteIn(const std::string& directory) {
     return false;
 }
 
-// SHGetKnownFolderPath(FOLDERID_RoamingAppData) names the same folder but would
-// load ole32 at every start (for CoTaskMemFree) and put libuuid's GUID table
-// (32 KB) into the executable, for a call only some starts make.
-std::string Win32Platform::roamingAppDataDirectory() {
-    wchar_t path[MAX_PATH];
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
-                                SHGFP_TYPE_CURRENT, path))) {
-        return {};
+namespace {
+
+// FOLDERID_RoamingAppData, defined here: libuuid's copy comes with its whole
+// table of GUIDs (about 32 KB).
+constexpr GUID kRoamingAppData = {
+    0x3EB685DB, 0x65F9, 0x4CF6, {0xA0, 0x3A, 0xE3, 0xEF, 0x65, 0x72, 0x9F, 0x3D}};
+
+// CoTaskMemFree, looked up only by the starts that need it, so that the others
+// do not load ole32.
+void freeTaskMemory(void* memory) {
+    const HMODULE ole32 = LoadLibraryW(L"ole32.dll");
+    const auto free = reinterpret_cast<void(WINAPI*)(void*)>(
+        reinterpret_cast<void*>(GetProcAddress(ole32, "CoTaskMemFree")));
+    if (free) {
+        free(memory);
     }
-    return bytesFrom(path);
+}
+
+}  // namespace
+
+std::string Win32Platform::roamingAppDataDirectory() {
+    PWSTR path = nullptr;
+    const HRESULT result = SHGetKnownFolderPath(kRoamingAppData, KF_FLAG_CREATE, nullptr, &path);
+    const std::string directory = SUCCEEDED(result) ? bytesFrom(path) : std::string();
+    if (path) {
+        freeTaskMemory(path);
+    }
+    return directory;
 }
 
 bool Win32Platform::createDirectory(const std::string& path) {
