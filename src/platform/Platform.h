@@ -146,6 +146,8 @@ inline constexpr std::uint32_t kAttrArchive = 0x20;
 
 enum class HotkeyModifier { Ctrl, Alt, Shift };
 
+enum class RegistryRoot { LocalMachine, CurrentUser };
+
 class Platform {
 public:
     Platform() = default;
@@ -178,10 +180,11 @@ public:
     virtual void lockFile(const std::string& path) = 0;
     virtual void unlockFile(const std::string& path) = 0;
 
-    // Registry, HKEY_LOCAL_MACHINE only.
-    virtual bool writeRegistryString(const std::string& key, const std::string& valueName,
-                                     const std::string& value) = 0;
-    virtual bool deleteRegistryValue(const std::string& key, const std::string& valueName) = 0;
+    // Registry string values; a write creates the key when needed.
+    virtual bool writeRegistryString(RegistryRoot root, const std::string& key,
+                                     const std::string& valueName, const std::string& value) = 0;
+    virtual bool deleteRegistryValue(RegistryRoot root, const std::string& key,
+                                     const std::string& valueName) = 0;
 
     // Processes and the system.
     virtual bool startProcess(const std::string& commandLine) = 0;  // does not wait

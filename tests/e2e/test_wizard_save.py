@@ -1,5 +1,6 @@
 """Finishing the configuration window: every row written as GBK, the start-with-Windows
-value in the registry set or deleted, and the restart into the new hotkeys."""
+value in the registry set or deleted (under both roots), and the restart into the new
+hotkeys."""
 
 import time
 import unittest
@@ -7,7 +8,8 @@ import unittest
 from defaults import scenario_settings
 from harness import EXE_NAME, SETTINGS_NAME, WAIT, Session, gbk, parse_ini, settings_text
 from wizard import (MB_YESNO_QUESTION, MOD_ALT, MOD_CONTROL, MOD_SHIFT, RUN_KEY, RUN_VALUE,
-                    VK_F1, hotkey_registrations, look, open_from_menu, settle, wait_wizard)
+                    USER_RUN_KEY, VK_F1, hotkey_registrations, look, open_from_menu, settle,
+                    wait_wizard)
 
 RELAY = ["user32.RegisterHotKey", "user32.UnregisterHotKey", "kernel32.CreateProcessW",
          "user32.MessageBoxW", "shell32.Shell_NotifyIconW"]
@@ -106,13 +108,15 @@ class WizardSave(unittest.TestCase):
                             "[热键关机]\r\n1=2\r\n2=8\r\n"):
                 self.assertIn(gbk(section), data)
             self.assertEqual(s.registry_value(RUN_KEY, RUN_VALUE), exe)
+            self.assertIsNone(s.registry_value(USER_RUN_KEY, RUN_VALUE), "HKLM was writable")
 
     def test_finish_and_no_with_start_with_windows_cleared_deletes_the_run_value(self):
         rows = scenario_settings(开机自动运行Varnel=True)
         with Session(self.id(), settings=settings_text(rows), relay=RELAY) as s:
             exe = '"' + s.windows_path(EXE_NAME) + '"'
-            self.assertEqual(s.reg("add", RUN_KEY, "/v", RUN_VALUE, "/d", exe, "/f")[0], 0)
-            self.assertEqual(s.registry_value(RUN_KEY, RUN_VALUE), exe)
+            for key in (RUN_KEY, USER_RUN_KEY):
+                self.assertEqual(s.reg("add", key, "/v", RUN_VALUE, "/d", exe, "/f")[0], 0)
+                self.assertEqual(s.registry_value(key, RUN_VALUE), exe)
             s.start()
             handle = s.wait_start_up()
             program = s.window(handle=handle)["pid"]
@@ -137,7 +141,8 @@ class WizardSave(unittest.TestCase):
             self.assertEqual(s.window(handle=handle)["pid"], program)
             self.assertEqual(s.relay_calls("UnregisterHotKey"), [], "the hotkeys stay")
             self.assertEqual([c for c in s.relay_calls("CreateProcessW", pid=program)], [])
-            self.assertIsNone(s.registry_value(RUN_KEY, RUN_VALUE), "the value is deleted")
+            for key in (RUN_KEY, USER_RUN_KEY):
+                self.assertIsNone(s.registry_value(key, RUN_VALUE), f"deleted under {key}")
             self.assertEqual(parse_ini(s.read_bytes(SETTINGS_NAME)),
                              with_rows(before, 开机自动运行Varnel=[("是", "假")]))
 

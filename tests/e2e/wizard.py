@@ -11,6 +11,7 @@ from harness import EXE_NAME, WAIT, _config, controls, find_control
 
 TITLE = "Varnel 程序配置"
 RUN_KEY = r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run"
+USER_RUN_KEY = r"HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run"  # where HKLM is refused
 RUN_VALUE = "devora"
 UDS_HORZ = 0x40
 MB_OK, MB_YESNO_QUESTION = 0x0, 0x24

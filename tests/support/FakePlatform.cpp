@@ -46,6 +46,10 @@ FakeControl& missingControl() {
 
 constexpr NativeHandle kHandleBase = 0x10000;
 
+std::string registryPath(RegistryRoot root, const std::string& key, const std::string& valueName) {
+    return (root == RegistryRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + key + "\\" + valueName;
+}
+
 }  // namespace
 
 FakePlatform::FakePlatform() {
@@ -227,14 +231,18 @@ void FakePlatform::unlockFile(const std::string& path) {
     EXPECT_EQ(lockedFiles_.erase(path), 1u) << "not locked: " << path;
 }
 
-bool FakePlatform::writeRegistryString(const std::string& key, const std::string& valueName,
-                                       const std::string& value) {
-    registry[key + "\\" + valueName] = value;
+bool FakePlatform::writeRegistryString(RegistryRoot root, const std::string& key,
+                                       const std::string& valueName, const std::string& value) {
+    if (root == RegistryRoot::LocalMachine && localMachineWritesFail) {
+        return false;
+    }
+    registry[registryPath(root, key, valueName)] = value;
     return true;
 }
 
-bool FakePlatform::deleteRegistryValue(const std::string& key, const std::string& valueName) {
-    return registry.erase(key + "\\" + valueName) != 0;
+bool FakePlatform::deleteRegistryValue(RegistryRoot root, const std::string& key,
+                                       const std::string& valueName) {
+    return registry.erase(registryPath(root, key, valueName)) != 0;
 }
 
 bool FakePlatform::startProcess(const std::string& commandLine) {

@@ -81,9 +81,11 @@ public:
     Size screen{1024, 768};
     std::string exeDir = "C:\\Program Files\\Varnel";
     std::string exeName = "varnel.exe";
-    std::map<std::string, FakeFile> files;        // path -> content
-    std::map<std::string, std::string> registry;  // "key\\value" -> data
-    bool writesFail = false;                      // every file write fails (a full disk)
+    std::map<std::string, FakeFile> files;  // path -> content
+    // "HKLM\\key\\value" or "HKCU\\key\\value" -> data
+    std::map<std::string, std::string> registry;
+    bool localMachineWritesFail = false;  // a standard user's rights
+    bool writesFail = false;              // every file write fails (a full disk)
     // Files that exist but cannot be read (another program holds them locked).
     std::set<std::string> unreadableFiles;
     // Combinations (modifier, vk) already held by another program.
@@ -152,9 +154,10 @@ public:
     bool writeFile(const std::string& path, const std::string& bytes) override;
     void lockFile(const std::string& path) override;
     void unlockFile(const std::string& path) override;
-    bool writeRegistryString(const std::string& key, const std::string& valueName,
-                             const std::string& value) override;
-    bool deleteRegistryValue(const std::string& key, const std::string& valueName) override;
+    bool writeRegistryString(RegistryRoot root, const std::string& key,
+                             const std::string& valueName, const std::string& value) override;
+    bool deleteRegistryValue(RegistryRoot root, const std::string& key,
+                             const std::string& valueName) override;
     bool startProcess(const std::string& commandLine) override;
     void exitProcess(int exitCode) override;
     bool requestSystemShutdown(bool force) override;

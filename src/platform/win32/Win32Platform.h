@@ -40,9 +40,10 @@ public:
     void lockFile(const std::string& path) override;
     void unlockFile(const std::string& path) override;
 
-    bool writeRegistryString(const std::string& key, const std::string& valueName,
-                             const std::string& value) override;
-    bool deleteRegistryValue(const std::string& key, const std::string& valueName) override;
+    bool writeRegistryString(RegistryRoot root, const std::string& key,
+                             const std::string& valueName, const std::string& value) override;
+    bool deleteRegistryValue(RegistryRoot root, const std::string& key,
+                             const std::string& valueName) override;
 
     bool startProcess(const std::string& commandLine) override;
     void exitProcess(int exitCode) override;
