@@ -146,6 +146,13 @@ inline constexpr std::uint32_t kAttrArchive = 0x20;
 
 enum class HotkeyModifier { Ctrl, Alt, Shift };
 
+// Modifier bits of a hotkey registration, as Windows numbers them. With
+// kModNoRepeat a key held down does not report the press again.
+inline constexpr unsigned kModAlt = 0x1;
+inline constexpr unsigned kModControl = 0x2;
+inline constexpr unsigned kModShift = 0x4;
+inline constexpr unsigned kModNoRepeat = 0x4000;
+
 enum class RegistryRoot { LocalMachine, CurrentUser };
 
 class Platform {
@@ -231,8 +238,9 @@ public:
     virtual int popupMenu(WindowId window, const std::vector<MenuItem>& items) = 0;
 
     // System-wide hotkeys; presses arrive as Hotkey events of the window's
-    // `target` control. Returns a non-zero identifier, or 0 when refused.
-    virtual int registerHotkey(WindowId window, const std::string& target, HotkeyModifier modifier,
+    // `target` control. `modifiers` is a mask of the kMod bits. Returns a
+    // non-zero identifier, or 0 when refused.
+    virtual int registerHotkey(WindowId window, const std::string& target, unsigned modifiers,
                                unsigned virtualKey) = 0;
     virtual void unregisterHotkey(WindowId window, int id) = 0;
 

@@ -7,8 +7,9 @@ import unittest
 
 from defaults import DEFAULT_SETTINGS, scenario_settings
 from harness import SETTINGS_NAME, WAIT, Session, parse_ini, settings_text
-from wizard import (MB_YESNO_QUESTION, MOD_CONTROL, RUN_KEY, RUN_VALUE, USER_RUN_KEY,
-                    VK_F1, hotkey_registrations, look, message_box_now, settle, wait_wizard)
+from wizard import (MB_YESNO_QUESTION, MOD_CONTROL, MOD_NOREPEAT, RUN_KEY, RUN_VALUE,
+                    USER_RUN_KEY, VK_F1, hotkey_registrations, look, message_box_now, settle,
+                    wait_wizard)
 
 RELAY = ["user32.RegisterHotKey", "user32.UnregisterHotKey", "kernel32.CreateProcessW",
          "user32.MessageBoxW"]
@@ -79,7 +80,8 @@ class RestoreDefaults(unittest.TestCase):
             self.assertEqual([(c.texts[2], c.args[3]) for c in s.relay_calls("MessageBoxW")],
                              [(RESTORE_TITLE, MB_YESNO_QUESTION)] * 2)
             self.assertEqual(hotkey_registrations(s, new), sorted(
-                (MOD_CONTROL, VK_F1 + key) for key in (9, 10, 11, 8)), "the default hotkeys")
+                (MOD_CONTROL | MOD_NOREPEAT, VK_F1 + key) for key in (9, 10, 11, 8)),
+                "the default hotkeys")
 
             handle = int(s.setting("句柄", "窗口句柄"))
             main = s.window(handle=handle)

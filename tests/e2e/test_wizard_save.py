@@ -7,9 +7,9 @@ import unittest
 
 from defaults import scenario_settings
 from harness import EXE_NAME, SETTINGS_NAME, WAIT, Session, gbk, parse_ini, settings_text
-from wizard import (MB_YESNO_QUESTION, MOD_ALT, MOD_CONTROL, MOD_SHIFT, RUN_KEY, RUN_VALUE,
-                    USER_RUN_KEY, VK_F1, hotkey_registrations, look, open_from_menu, settle,
-                    wait_wizard)
+from wizard import (MB_YESNO_QUESTION, MOD_ALT, MOD_CONTROL, MOD_NOREPEAT, MOD_SHIFT, RUN_KEY,
+                    RUN_VALUE, USER_RUN_KEY, VK_F1, hotkey_registrations, look, open_from_menu,
+                    settle, wait_wizard)
 
 RELAY = ["user32.RegisterHotKey", "user32.UnregisterHotKey", "kernel32.CreateProcessW",
          "user32.MessageBoxW", "shell32.Shell_NotifyIconW"]
@@ -90,9 +90,10 @@ class WizardSave(unittest.TestCase):
                        and c.pid == old and c.args[0] == NIM_DELETE]
             self.assertEqual(len(removed), 1, "the tray icon removed")
             self.assertLess(removed[0], started[0])
-            self.assertEqual(hotkey_registrations(s, new), sorted([
-                (MOD_ALT, VK_F1 + 9), (MOD_CONTROL, VK_F1 + 2), (MOD_SHIFT, VK_F1 + 8),
-                (MOD_CONTROL, VK_F1 + 7)]), "the new instance holds the new hotkeys")
+            self.assertEqual(hotkey_registrations(s, new), sorted(
+                (modifier | MOD_NOREPEAT, VK_F1 + key) for modifier, key in [
+                    (MOD_ALT, 9), (MOD_CONTROL, 2), (MOD_SHIFT, 8), (MOD_CONTROL, 7)]),
+                "the new instance holds the new hotkeys")
             main = s.window(handle=int(s.setting("句柄", "窗口句柄")))
             self.assertEqual(main["pid"], new, "the new instance shows its clock")
             self.assertIsNone(look(s), "and opens no configuration window")

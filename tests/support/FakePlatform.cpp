@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 
 namespace varnel::testing {
 
@@ -442,22 +443,25 @@ int FakePlatform::popupMenu(WindowId, const std::vector<MenuItem>& items) {
     return menuChoice;
 }
 
-int FakePlatform::registerHotkey(WindowId window, const std::string& target,
-                                 HotkeyModifier modifier, unsigned virtualKey) {
-    log.push_back("registerHotkey " + std::to_string(static_cast<int>(modifier)) + " " +
-                  std::to_string(virtualKey));
-    const auto same = [&](HotkeyModifier m, unsigned vk) {
-        return m == modifier && vk == virtualKey;
+int FakePlatform::registerHotkey(WindowId window, const std::string& target, unsigned modifiers,
+                                 unsigned virtualKey) {
+    char mask[16];
+    std::snprintf(mask, sizeof mask, "%#x", modifiers);
+    log.push_back("registerHotkey " + std::string(mask) + " " + std::to_string(virtualKey));
+    // As on Windows, kModNoRepeat does not make another combination.
+    const auto same = [&](unsigned m, unsigned vk) {
+        return (m & ~kModNoRepeat) == (modifiers & ~kModNoRepeat) && vk == virtualKey;
     };
     const bool taken = std::any_of(takenHotkeys.begin(), takenHotkeys.end(),
                                    [&](const auto& t) { return same(t.first, t.second); }) ||
-                       std::any_of(hotkeys.begin(), hotkeys.end(),
-                                   [&](const Hotkey& h) { return same(h.modifier, h.virtualKey); });
+                       std::any_of(hotkeys.begin(), hotkeys.end(), [&](const Hotkey& h) {
+                           return same(h.modifiers, h.virtualKey);
+                       });
     if (taken) {
         return 0;
     }
     const int id = nextHotkeyId_++;
-    hotkeys.push_back(Hotkey{window, target, modifier, virtualKey, id});
+    hotkeys.push_back(Hotkey{window, target, modifiers, virtualKey, id});
     return id;
 }
 

@@ -59,7 +59,7 @@ struct FakeFile {
 struct Hotkey {
     WindowId window;
     std::string target;
-    HotkeyModifier modifier;
+    unsigned modifiers;  // kMod bits
     unsigned virtualKey;
     int id;
 };
@@ -88,8 +88,8 @@ public:
     bool writesFail = false;              // every file write fails (a full disk)
     // Files that exist but cannot be read (another program holds them locked).
     std::set<std::string> unreadableFiles;
-    // Combinations (modifier, vk) already held by another program.
-    std::vector<std::pair<HotkeyModifier, unsigned>> takenHotkeys;
+    // Combinations (modifier bits without kModNoRepeat, vk) held by another program.
+    std::vector<std::pair<unsigned, unsigned>> takenHotkeys;
     std::map<std::string, NativeHandle> topLevelByClass;  // for findWindowA
     std::map<NativeHandle, NativeHandle> firstChild;      // for getWindow(.., 5)
     int menuChoice = 0;                                   // command popupMenu returns
@@ -192,7 +192,7 @@ public:
     int messageBox(WindowId owner, const std::string& text, const std::string& title,
                    unsigned style) override;
     int popupMenu(WindowId window, const std::vector<MenuItem>& items) override;
-    int registerHotkey(WindowId window, const std::string& target, HotkeyModifier modifier,
+    int registerHotkey(WindowId window, const std::string& target, unsigned modifiers,
                        unsigned virtualKey) override;
     void unregisterHotkey(WindowId window, int id) override;
     bool addTrayIcon(WindowId window, const std::string& iconPath,

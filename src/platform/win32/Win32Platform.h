@@ -83,7 +83,7 @@ public:
                    unsigned style) override;
     int popupMenu(WindowId window, const std::vector<MenuItem>& items) override;
 
-    int registerHotkey(WindowId window, const std::string& target, HotkeyModifier modifier,
+    int registerHotkey(WindowId window, const std::string& target, unsigned modifiers,
                        unsigned virtualKey) override;
     void unregisterHotkey(WindowId window, int id) override;
 
