@@ -10,6 +10,7 @@
 #include "hotkeys/Hotkeys.h"
 #include "schedule/ScheduleMath.h"
 #include "schedule/Shutdown.h"
+#include "schedule/Tick.h"
 #include "settings/Defaults.h"
 #include "settings/SettingsKeys.h"
 
@@ -101,6 +102,7 @@ void exitProgram(Program& program) {
     program.settings.writeSetting(keys::kCountdownStyle, keys::kStyle, "1");
     unregisterHotkeys(program);
     removeTrayIcon(program);
+    setSystemKeptAwake(program, false);
     program.platform.exitProcess(0);
 }
 

@@ -197,6 +197,9 @@ public:
     virtual bool startProcess(const std::string& commandLine) = 0;  // does not wait
     virtual void exitProcess(int exitCode) = 0;                     // the fake records and returns
     virtual bool requestSystemShutdown(bool force) = 0;
+    // While on, the system does not go to sleep when idle (the display may still
+    // turn off).
+    virtual void keepSystemAwake(bool on) = 0;
     virtual bool openUrl(const std::string& url) = 0;
 
     // Windows and controls.

@@ -106,6 +106,7 @@ public:
     std::vector<ShownMessageBox> messageBoxes;
     std::vector<std::string> startedProcesses;
     std::vector<bool> shutdownRequests;  // the force flag of each request
+    std::vector<bool> keepAwakeCalls;    // keepSystemAwake's argument, in order
     std::vector<std::string> openedUrls;
     std::vector<Hotkey> hotkeys;  // currently registered
     std::vector<std::string>
@@ -161,6 +162,7 @@ public:
     bool startProcess(const std::string& commandLine) override;
     void exitProcess(int exitCode) override;
     bool requestSystemShutdown(bool force) override;
+    void keepSystemAwake(bool on) override { keepAwakeCalls.push_back(on); }
     bool openUrl(const std::string& url) override;
     WindowId createWindow(const WindowSpec& design, EventSink& sink, WindowId owner) override;
     void destroyWindow(WindowId window) override;

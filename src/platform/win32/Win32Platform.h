@@ -48,6 +48,7 @@ public:
     bool startProcess(const std::string& commandLine) override;
     void exitProcess(int exitCode) override;
     bool requestSystemShutdown(bool force) override;
+    void keepSystemAwake(bool on) override;
     bool openUrl(const std::string& url) override;
 
     WindowId createWindow(const WindowSpec& design, EventSink& sink, WindowId owner) override;
