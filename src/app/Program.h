@@ -31,8 +31,9 @@ struct Program {
     bool countdownPromptShown = false;
     std::int32_t secondsToShutdown = 0;
     std::int32_t reminderShownCount = 0;
-    int postponeField = 0;    // 0 none, 1 hour box, 2 minute box of the countdown window
-    int lastTickSecond = -1;  // second of day handled by the last clock tick
+    int postponeField = 0;         // 0 none, 1 hour box, 2 minute box of the countdown window
+    int lastTickSecond = -1;       // second of day handled by the last clock tick
+    bool systemKeptAwake = false;  // the system was asked not to sleep
 
     // Hotkeys.
     std::int32_t configHotkeyId = 0;

@@ -11,6 +11,7 @@
 #include "schedule/CountdownWindow.h"
 #include "schedule/ScheduleMath.h"
 #include "schedule/Shutdown.h"
+#include "schedule/Tick.h"
 #include "settings/DataDirectory.h"
 #include "settings/Defaults.h"
 #include "settings/SettingsKeys.h"
@@ -158,6 +159,7 @@ void exitProgram(Program& program) {
     program.settings.writeSetting(keys::kCountdownStyle, keys::kStyle, "1");
     unregisterHotkeys(program);
     removeTrayIcon(program);
+    setSystemKeptAwake(program, false);
     program.platform.exitProcess(0);
 }
 

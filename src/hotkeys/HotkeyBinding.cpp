@@ -30,6 +30,18 @@ std::optional<HotkeyModifier> hotkeyModifier(const HotkeyBinding& binding) {
     return std::nullopt;
 }
 
+unsigned hotkeyModifierMask(HotkeyModifier modifier) {
+    switch (modifier) {
+        case HotkeyModifier::Ctrl:
+            return kModControl | kModNoRepeat;
+        case HotkeyModifier::Alt:
+            return kModAlt | kModNoRepeat;
+        case HotkeyModifier::Shift:
+            return kModShift | kModNoRepeat;
+    }
+    return kModNoRepeat;
+}
+
 unsigned hotkeyVirtualKey(const HotkeyBinding& binding) {
     return static_cast<unsigned>(kVirtualKeyF1 + binding.keyIndex);
 }

@@ -23,6 +23,9 @@ HotkeyBinding readHotkeyBinding(const SettingsFile& settings, const std::string&
 
 // Empty for any text but "0", "1" and "2".
 std::optional<HotkeyModifier> hotkeyModifier(const HotkeyBinding& binding);
+// The registration's modifier bits; a held key must not repeat the press (the
+// shutdown hotkey's second press confirms).
+unsigned hotkeyModifierMask(HotkeyModifier modifier);
 // 112 is F1, so index 11 gives F12 (123); larger indexes go on past it.
 unsigned hotkeyVirtualKey(const HotkeyBinding& binding);
 // The number shown after "F": the index plus one, as decimal text.

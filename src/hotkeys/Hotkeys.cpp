@@ -123,8 +123,9 @@ void registerHotkeys(Program& program, RefusalMessages refusals) {
         const HotkeyBinding binding = readHotkeyBinding(program.settings, action.section);
         // An unrecognised modifier leaves the identifier at 0 and the caption as it was.
         if (const auto modifier = hotkeyModifier(binding)) {
-            program.*action.identifier = platform.registerHotkey(
-                program.mainWindow, kHotkeyTarget, *modifier, hotkeyVirtualKey(binding));
+            program.*action.identifier =
+                platform.registerHotkey(program.mainWindow, kHotkeyTarget,
+                                        hotkeyModifierMask(*modifier), hotkeyVirtualKey(binding));
             platform.setText(program.mainWindow, action.hintLabel,
                              hotkeyCaption(action, *modifier, binding));
         }

@@ -150,6 +150,15 @@ inline constexpr std::uint32_t kAttrArchive = 0x20;
 
 enum class HotkeyModifier { Ctrl, Alt, Shift };
 
+// Modifier bits of a hotkey registration, as Windows numbers them. With
+// kModNoRepeat a key held down does not report the press again.
+inline constexpr unsigned kModAlt = 0x1;
+inline constexpr unsigned kModControl = 0x2;
+inline constexpr unsigned kModShift = 0x4;
+inline constexpr unsigned kModNoRepeat = 0x4000;
+
+enum class RegistryRoot { LocalMachine, CurrentUser };
+
 class Platform {
 public:
     Platform() = default;
@@ -189,15 +198,19 @@ public:
     // True when the directory exists afterwards (an existing one is fine).
     virtual bool createDirectory(const std::string& path) = 0;
 
-    // Registry, HKEY_LOCAL_MACHINE only.
-    virtual bool writeRegistryString(const std::string& key, const std::string& valueName,
-                                     const std::string& value) = 0;
-    virtual bool deleteRegistryValue(const std::string& key, const std::string& valueName) = 0;
+    // Registry string values; a write creates the key when needed.
+    virtual bool writeRegistryString(RegistryRoot root, const std::string& key,
+                                     const std::string& valueName, const std::string& value) = 0;
+    virtual bool deleteRegistryValue(RegistryRoot root, const std::string& key,
+                                     const std::string& valueName) = 0;
 
     // Processes and the system.
     virtual bool startProcess(const std::string& commandLine) = 0;  // does not wait
     virtual void exitProcess(int exitCode) = 0;                     // the fake records and returns
     virtual bool requestSystemShutdown(bool force) = 0;
+    // While on, the system does not go to sleep when idle (the display may still
+    // turn off).
+    virtual void keepSystemAwake(bool on) = 0;
     virtual bool openUrl(const std::string& url) = 0;
 
     // Windows and controls.
@@ -239,8 +252,9 @@ public:
     virtual int popupMenu(WindowId window, const std::vector<MenuItem>& items) = 0;
 
     // System-wide hotkeys; presses arrive as Hotkey events of the window's
-    // `target` control. Returns a non-zero identifier, or 0 when refused.
-    virtual int registerHotkey(WindowId window, const std::string& target, HotkeyModifier modifier,
+    // `target` control. `modifiers` is a mask of the kMod bits. Returns a
+    // non-zero identifier, or 0 when refused.
+    virtual int registerHotkey(WindowId window, const std::string& target, unsigned modifiers,
                                unsigned virtualKey) = 0;
     virtual void unregisterHotkey(WindowId window, int id) = 0;
 

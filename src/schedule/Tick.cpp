@@ -42,7 +42,8 @@ void announce(Program& program) {
     openCountdownWindow(program, false);
 }
 
-void runSchedule(Program& program, const LocalTime& time) {
+// True while the shutdown is near: the shutdown minute or the five before it.
+bool runSchedule(Program& program, const LocalTime& time) {
     const ScheduleDecision decision = scheduleAt(program.shutdownTime[0], program.shutdownTime[1],
                                                  time.hour, time.minute, time.second);
     if (decision.requestShutdown) {
@@ -52,6 +53,7 @@ void runSchedule(Program& program, const LocalTime& time) {
     if (decision.announce) {
         announce(program);
     }
+    return decision.requestShutdown || decision.secondsToShutdown > 0;
 }
 
 }  // namespace
@@ -61,21 +63,33 @@ void onClockTick(Program& program) {
     const int secondOfDay = time.hour * 3600 + time.minute * 60 + time.second;
     if (secondOfDay != program.lastTickSecond) {  // else the timer fired early
         program.lastTickSecond = secondOfDay;
+        // A computer asleep at its shutdown time would never shut down.
+        bool shutdownNear = false;
         if (program.countdownRunning) {
             runCountdown(program);
+            shutdownNear = program.countdownRunning;
         } else if (program.fiveMinuteWarning) {
             // With the option off there is no daily shutdown at all: settings
             // files that turned it off must not start shutting computers down.
-            runSchedule(program, time);
+            shutdownNear = runSchedule(program, time);
         }
-        // A modal window opened above ran later ticks, which showed newer digits.
+        // A modal window opened above ran later ticks, which showed newer digits
+        // and decided on sleep from newer state.
         if (program.lastTickSecond == secondOfDay) {
+            setSystemKeptAwake(program, shutdownNear);
             refreshClockDigits(program, time);
         }
     }
     // Re-armed from a fresh reading: the tick may have waited in a modal window.
     const int millisecond = program.platform.now().millisecond;
     program.platform.setTimer(program.mainWindow, kClockTimer, msUntilNextTick(millisecond));
+}
+
+void setSystemKeptAwake(Program& program, bool on) {
+    if (on != program.systemKeptAwake) {
+        program.systemKeptAwake = on;
+        program.platform.keepSystemAwake(on);
+    }
 }
 
 }  // namespace varnel

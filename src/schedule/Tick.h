@@ -6,5 +6,7 @@ struct Program;
 
 // The main window's once-a-second tick: countdown, schedule, clock digits.
 void onClockTick(Program& program);
+// Asks the system to stay awake, or lets it sleep again; tells it only of a change.
+void setSystemKeptAwake(Program& program, bool on);
 
 }  // namespace varnel

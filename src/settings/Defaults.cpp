@@ -7,6 +7,7 @@
 #include "common/Number.h"
 #include "settings/Restart.h"
 #include "settings/SettingsKeys.h"
+#include "settings/StartWithWindows.h"
 
 namespace varnel {
 
@@ -81,6 +82,8 @@ void restoreDefaults(Program& program) {
     }
     // One write: a copy of the program starting meanwhile finds no file or all of it.
     program.settings.writeSettings(rows);
+    // The file now says no start with Windows: so must the registry.
+    setStartWithWindows(program, false);
 }
 
 void confirmRestoreDefaults(Program& program) {

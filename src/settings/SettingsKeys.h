@@ -45,7 +45,8 @@ inline constexpr const char* kStyle = "样式";
 inline constexpr const char* kCountdown = "倒计时";
 inline constexpr const char* kCountdownMinutes = "时间";
 
-// Start with Windows: HKEY_LOCAL_MACHINE\<kRunKey>, value <kRunValue>.
+// Start with Windows: <kRunKey> under HKEY_LOCAL_MACHINE, else HKEY_CURRENT_USER,
+// value <kRunValue>.
 inline constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const char* kRunValue = "devora";
 

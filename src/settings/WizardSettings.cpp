@@ -5,8 +5,8 @@
 #include "app/Program.h"
 #include "common/Number.h"
 #include "config_ui/WizardControls.h"
-#include "settings/Restart.h"
 #include "settings/SettingsKeys.h"
+#include "settings/StartWithWindows.h"
 
 namespace varnel {
 
@@ -45,12 +45,7 @@ constexpr HotkeyCombos kHotkeyCombos[] = {
 
 void saveStartWithWindows(Program& program, bool on) {
     program.settings.writeOption(keys::kStartWithWindows, on);
-    if (on) {
-        program.platform.writeRegistryString(keys::kRunKey, keys::kRunValue,
-                                             ownCommandLine(program));
-    } else {
-        program.platform.deleteRegistryValue(keys::kRunKey, keys::kRunValue);
-    }
+    setStartWithWindows(program, on);
 }
 
 }  // namespace

@@ -16,7 +16,8 @@ from dataclasses import dataclass, field
 
 from defaults import scenario_settings
 
-CTRL, ALT, SHIFT = 0x2, 0x1, 0x4  # RegisterHotKey's modifier flags
+# RegisterHotKey's modifier flags, each with MOD_NOREPEAT: a held key is not pressed again
+CTRL, ALT, SHIFT = (0x4000 | m for m in (0x2, 0x1, 0x4))
 INT32_MAX, INT32_MIN = 2**31 - 1, -2**31
 CORNER = (785, 566)  # 1024 x 768 screen, 229 x 152 window
 DESIGN = (50, 50)    # where the main window is created

@@ -1,5 +1,6 @@
 """A one-minute countdown started in the countdown window, opened from the tray menu:
-the shutdown is requested 60 s after the start, while the window stays modal."""
+the shutdown is requested 60 s after the start, while the window stays modal. While a
+countdown runs the system is kept awake."""
 
 import os
 import time
@@ -10,12 +11,13 @@ from harness import WAIT, Session, _config, controls_sized, find_control, settin
 
 COUNTDOWN_TITLE = " 关机提示"
 EWX_FORCE = 0x4
+ES_CONTINUOUS, ES_SYSTEM_REQUIRED = 0x80000000, 0x1
 
 
 class Countdown(unittest.TestCase):
     def test_one_minute_countdown_requests_the_shutdown_60_s_later(self):
         with Session(self.id(), settings=settings_text(scenario_settings()),
-                     relay=["user32.ExitWindowsEx"]) as s:
+                     relay=["user32.ExitWindowsEx", "kernel32.SetThreadExecutionState"]) as s:
             s.start()
             handle = s.wait_start_up()
 
@@ -38,7 +40,16 @@ class Countdown(unittest.TestCase):
             s.wait_for(lambda: find_control(s.window(title=COUNTDOWN_TITLE),
                                             handle=echo["handle"])["text"] == "1",
                        WAIT, "the minutes echoed before 分钟后关机")
-            s.click(find_control(window, text="计时"))
+            # Started and stopped once first: the system is kept awake from the start, and
+            # may sleep again once stopped (each on the main window's next tick).
+            button = find_control(window, text="计时")
+            for calls in (1, 2):
+                s.click(button)
+                s.wait_for(lambda: len(s.relay_calls("SetThreadExecutionState")) >= calls, WAIT,
+                           "SetThreadExecutionState")
+            self.assertEqual([c.args[0] for c in s.relay_calls("SetThreadExecutionState")],
+                             [ES_CONTINUOUS | ES_SYSTEM_REQUIRED, ES_CONTINUOUS])
+            s.click(button)
             started = time.time()
 
             # The display follows on its next tick, within a second.

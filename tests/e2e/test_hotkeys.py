@@ -7,7 +7,8 @@ import unittest
 from defaults import scenario_settings
 from harness import SETTINGS_NAME, WAIT, Session, gbk, settings_text
 
-MOD_CONTROL = 0x2
+# MOD_CONTROL with MOD_NOREPEAT: holding the shutdown hotkey down must not confirm it
+CTRL = 0x2 | 0x4000
 VK_F9, VK_F10, VK_F11, VK_F12 = 120, 121, 122, 123
 EWX_FORCE = 0x4
 NIM_DELETE = 2
@@ -37,8 +38,8 @@ class Hotkeys(unittest.TestCase):
             s.start()
             main = s.wait_start_up()
             self.assertEqual(self.registrations(s), [
-                (main, MOD_CONTROL, VK_F10, True), (main, MOD_CONTROL, VK_F11, True),
-                (main, MOD_CONTROL, VK_F12, True), (main, MOD_CONTROL, VK_F9, True)])
+                (main, CTRL, VK_F10, True), (main, CTRL, VK_F11, True),
+                (main, CTRL, VK_F12, True), (main, CTRL, VK_F9, True)])
             self.assertEqual(s.read_bytes("常用热键.txt"), gbk(SUMMARY))
 
             # Shutdown hotkey twice, 0.5 s apart: the window opens, nothing else.
@@ -90,11 +91,11 @@ class Hotkeys(unittest.TestCase):
                      else (*c.texts[1:3], c.args[3])
                      for c in s.relay_calls() if c.function in ("RegisterHotKey", "MessageBoxW")]
             self.assertEqual(calls, [
-                (main, MOD_CONTROL, VK_F10, True),
-                (main, MOD_CONTROL, VK_F11, False),
+                (main, CTRL, VK_F10, True),
+                (main, CTRL, VK_F11, False),
                 (TAKEN_F11, "Varnel", MB_ICONWARNING),
-                (main, MOD_CONTROL, VK_F12, True),
-                (main, MOD_CONTROL, VK_F9, True)])
+                (main, CTRL, VK_F12, True),
+                (main, CTRL, VK_F9, True)])
             # The failed binding's caption is set all the same.
             self.assertEqual(s.read_bytes("常用热键.txt"), gbk(SUMMARY))
 

@@ -8,7 +8,7 @@ import unittest
 from defaults import DEFAULT_SETTINGS, scenario_settings
 from harness import EXE_NAME, SETTINGS_NAME, WAIT, Session, _config, gbk, parse_ini, parse_relay
 
-MOD_CONTROL = 0x2
+MOD_CONTROL = 0x2 | 0x4000  # with MOD_NOREPEAT, as every binding is registered
 MB_ICONWARNING = 0x30
 IDOK = 1
 WIZARD_TITLE = "Varnel 程序配置"

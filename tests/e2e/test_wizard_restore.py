@@ -1,13 +1,15 @@
 """Restoring the defaults from the finish page: a double-click on "恢复默认置" asks; No
-changes nothing, Yes writes the defaults and restarts into them."""
+changes nothing, Yes writes the defaults, removes the start-with-Windows value and
+restarts into them."""
 
 import time
 import unittest
 
 from defaults import DEFAULT_SETTINGS, scenario_settings
 from harness import SETTINGS_NAME, WAIT, Session, parse_ini, settings_text
-from wizard import (MB_YESNO_QUESTION, MOD_CONTROL, VK_F1, hotkey_registrations, look,
-                    message_box_now, settle, wait_wizard)
+from wizard import (MB_YESNO_QUESTION, MOD_CONTROL, MOD_NOREPEAT, RUN_KEY, RUN_VALUE,
+                    USER_RUN_KEY, VK_F1, hotkey_registrations, look, message_box_now, settle,
+                    wait_wizard)
 
 RELAY = ["user32.RegisterHotKey", "user32.UnregisterHotKey", "kernel32.CreateProcessW",
          "user32.MessageBoxW"]
@@ -28,8 +30,11 @@ class RestoreDefaults(unittest.TestCase):
         if near_default_shutdown():
             self.skipTest("too close to the default shutdown time, 23:00")
         rows = [(section, [("1", "1"), ("2", "1")] if section == "退出程序" else keys)
-                for section, keys in scenario_settings(强行关机=False, 隐藏启动=True)]
+                for section, keys in scenario_settings(强行关机=False, 隐藏启动=True,
+                                                       开机自动运行Varnel=True)]
         with Session(self.id(), settings=settings_text(rows), relay=RELAY) as s:
+            for key in (RUN_KEY, USER_RUN_KEY):
+                self.assertEqual(s.reg("add", key, "/v", RUN_VALUE, "/d", "x.exe", "/f")[0], 0)
             s.start()
             old_handle = s.wait_start_up()
             old = s.window(handle=old_handle, visible=None)["pid"]
@@ -75,7 +80,8 @@ class RestoreDefaults(unittest.TestCase):
             self.assertEqual([(c.texts[2], c.args[3]) for c in s.relay_calls("MessageBoxW")],
                              [(RESTORE_TITLE, MB_YESNO_QUESTION)] * 2)
             self.assertEqual(hotkey_registrations(s, new), sorted(
-                (MOD_CONTROL, VK_F1 + key) for key in (9, 10, 11, 8)), "the default hotkeys")
+                (MOD_CONTROL | MOD_NOREPEAT, VK_F1 + key) for key in (9, 10, 11, 8)),
+                "the default hotkeys")
 
             handle = int(s.setting("句柄", "窗口句柄"))
             main = s.window(handle=handle)
@@ -84,6 +90,8 @@ class RestoreDefaults(unittest.TestCase):
             self.assertIsNone(look(s), "the file exists: no configuration window by itself")
             self.assertEqual(parse_ini(s.read_bytes(SETTINGS_NAME)), DEFAULT_SETTINGS + [
                 ("句柄", [("窗口句柄", str(handle))]), ("倒计时窗口样式", [("样式", "1")])])
+            for key in (RUN_KEY, USER_RUN_KEY):
+                self.assertIsNone(s.registry_value(key, RUN_VALUE), f"deleted under {key}")
 
 
 if __name__ == "__main__":

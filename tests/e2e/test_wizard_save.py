@@ -1,13 +1,15 @@
 """Finishing the configuration window: every row written as GBK, the start-with-Windows
-value in the registry set or deleted, and the restart into the new hotkeys."""
+value in the registry set or deleted (under both roots), and the restart into the new
+hotkeys."""
 
 import time
 import unittest
 
 from defaults import scenario_settings
 from harness import EXE_NAME, SETTINGS_NAME, WAIT, Session, gbk, parse_ini, settings_text
-from wizard import (MB_YESNO_QUESTION, MOD_ALT, MOD_CONTROL, MOD_SHIFT, RUN_KEY, RUN_VALUE,
-                    VK_F1, hotkey_registrations, look, open_from_menu, settle, wait_wizard)
+from wizard import (MB_YESNO_QUESTION, MOD_ALT, MOD_CONTROL, MOD_NOREPEAT, MOD_SHIFT, RUN_KEY,
+                    RUN_VALUE, USER_RUN_KEY, VK_F1, hotkey_registrations, look, open_from_menu,
+                    settle, wait_wizard)
 
 RELAY = ["user32.RegisterHotKey", "user32.UnregisterHotKey", "kernel32.CreateProcessW",
          "user32.MessageBoxW", "shell32.Shell_NotifyIconW"]
@@ -88,9 +90,10 @@ class WizardSave(unittest.TestCase):
                        and c.pid == old and c.args[0] == NIM_DELETE]
             self.assertEqual(len(removed), 1, "the tray icon removed")
             self.assertLess(removed[0], started[0])
-            self.assertEqual(hotkey_registrations(s, new), sorted([
-                (MOD_ALT, VK_F1 + 9), (MOD_CONTROL, VK_F1 + 2), (MOD_SHIFT, VK_F1 + 8),
-                (MOD_CONTROL, VK_F1 + 7)]), "the new instance holds the new hotkeys")
+            self.assertEqual(hotkey_registrations(s, new), sorted(
+                (modifier | MOD_NOREPEAT, VK_F1 + key) for modifier, key in [
+                    (MOD_ALT, 9), (MOD_CONTROL, 2), (MOD_SHIFT, 8), (MOD_CONTROL, 7)]),
+                "the new instance holds the new hotkeys")
             main = s.window(handle=int(s.setting("句柄", "窗口句柄")))
             self.assertEqual(main["pid"], new, "the new instance shows its clock")
             self.assertIsNone(look(s), "and opens no configuration window")
@@ -106,13 +109,15 @@ class WizardSave(unittest.TestCase):
                             "[热键关机]\r\n1=2\r\n2=8\r\n"):
                 self.assertIn(gbk(section), data)
             self.assertEqual(s.registry_value(RUN_KEY, RUN_VALUE), exe)
+            self.assertIsNone(s.registry_value(USER_RUN_KEY, RUN_VALUE), "HKLM was writable")
 
     def test_finish_and_no_with_start_with_windows_cleared_deletes_the_run_value(self):
         rows = scenario_settings(开机自动运行Varnel=True)
         with Session(self.id(), settings=settings_text(rows), relay=RELAY) as s:
             exe = '"' + s.windows_path(EXE_NAME) + '"'
-            self.assertEqual(s.reg("add", RUN_KEY, "/v", RUN_VALUE, "/d", exe, "/f")[0], 0)
-            self.assertEqual(s.registry_value(RUN_KEY, RUN_VALUE), exe)
+            for key in (RUN_KEY, USER_RUN_KEY):
+                self.assertEqual(s.reg("add", key, "/v", RUN_VALUE, "/d", exe, "/f")[0], 0)
+                self.assertEqual(s.registry_value(key, RUN_VALUE), exe)
             s.start()
             handle = s.wait_start_up()
             program = s.window(handle=handle)["pid"]
@@ -137,7 +142,8 @@ class WizardSave(unittest.TestCase):
             self.assertEqual(s.window(handle=handle)["pid"], program)
             self.assertEqual(s.relay_calls("UnregisterHotKey"), [], "the hotkeys stay")
             self.assertEqual([c for c in s.relay_calls("CreateProcessW", pid=program)], [])
-            self.assertIsNone(s.registry_value(RUN_KEY, RUN_VALUE), "the value is deleted")
+            for key in (RUN_KEY, USER_RUN_KEY):
+                self.assertIsNone(s.registry_value(key, RUN_VALUE), f"deleted under {key}")
             self.assertEqual(parse_ini(s.read_bytes(SETTINGS_NAME)),
                              with_rows(before, 开机自动运行Varnel=[("是", "假")]))
 

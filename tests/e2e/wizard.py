@@ -11,10 +11,11 @@ from harness import EXE_NAME, WAIT, _config, controls, find_control
 
 TITLE = "Varnel 程序配置"
 RUN_KEY = r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run"
+USER_RUN_KEY = r"HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Run"  # where HKLM is refused
 RUN_VALUE = "devora"
 UDS_HORZ = 0x40
 MB_OK, MB_YESNO_QUESTION = 0x0, 0x24
-MOD_ALT, MOD_CONTROL, MOD_SHIFT = 0x1, 0x2, 0x4
+MOD_ALT, MOD_CONTROL, MOD_SHIFT, MOD_NOREPEAT = 0x1, 0x2, 0x4, 0x4000
 VK_F1 = 0x70
 
 # The items of the tray menu's submenu "功能设置", in order.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 
 namespace varnel::testing {
 
@@ -45,6 +46,10 @@ FakeControl& missingControl() {
 }
 
 constexpr NativeHandle kHandleBase = 0x10000;
+
+std::string registryPath(RegistryRoot root, const std::string& key, const std::string& valueName) {
+    return (root == RegistryRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + key + "\\" + valueName;
+}
 
 }  // namespace
 
@@ -238,14 +243,18 @@ void FakePlatform::unlockFile(const std::string& path) {
     EXPECT_EQ(lockedFiles_.erase(path), 1u) << "not locked: " << path;
 }
 
-bool FakePlatform::writeRegistryString(const std::string& key, const std::string& valueName,
-                                       const std::string& value) {
-    registry[key + "\\" + valueName] = value;
+bool FakePlatform::writeRegistryString(RegistryRoot root, const std::string& key,
+                                       const std::string& valueName, const std::string& value) {
+    if (root == RegistryRoot::LocalMachine && localMachineWritesFail) {
+        return false;
+    }
+    registry[registryPath(root, key, valueName)] = value;
     return true;
 }
 
-bool FakePlatform::deleteRegistryValue(const std::string& key, const std::string& valueName) {
-    return registry.erase(key + "\\" + valueName) != 0;
+bool FakePlatform::deleteRegistryValue(RegistryRoot root, const std::string& key,
+                                       const std::string& valueName) {
+    return registry.erase(registryPath(root, key, valueName)) != 0;
 }
 
 bool FakePlatform::startProcess(const std::string& commandLine) {
@@ -465,17 +474,20 @@ int FakePlatform::popupMenu(WindowId, const std::vector<MenuItem>& items) {
     return menuChoice;
 }
 
-int FakePlatform::registerHotkey(WindowId window, const std::string& target,
-                                 HotkeyModifier modifier, unsigned virtualKey) {
-    log.push_back("registerHotkey " + std::to_string(static_cast<int>(modifier)) + " " +
-                  std::to_string(virtualKey));
-    const auto same = [&](HotkeyModifier m, unsigned vk) {
-        return m == modifier && vk == virtualKey;
+int FakePlatform::registerHotkey(WindowId window, const std::string& target, unsigned modifiers,
+                                 unsigned virtualKey) {
+    char mask[16];
+    std::snprintf(mask, sizeof mask, "%#x", modifiers);
+    log.push_back("registerHotkey " + std::string(mask) + " " + std::to_string(virtualKey));
+    // As on Windows, kModNoRepeat does not make another combination.
+    const auto same = [&](unsigned m, unsigned vk) {
+        return (m & ~kModNoRepeat) == (modifiers & ~kModNoRepeat) && vk == virtualKey;
     };
     const bool taken = std::any_of(takenHotkeys.begin(), takenHotkeys.end(),
                                    [&](const auto& t) { return same(t.first, t.second); }) ||
-                       std::any_of(hotkeys.begin(), hotkeys.end(),
-                                   [&](const Hotkey& h) { return same(h.modifier, h.virtualKey); });
+                       std::any_of(hotkeys.begin(), hotkeys.end(), [&](const Hotkey& h) {
+                           return same(h.modifiers, h.virtualKey);
+                       });
     if (taken) {
         return 0;
     }
@@ -484,7 +496,7 @@ int FakePlatform::registerHotkey(WindowId window, const std::string& target,
         std::any_of(hotkeys.begin(), hotkeys.end(), [id](const Hotkey& h) { return h.id == id; })) {
         ++id;
     }
-    hotkeys.push_back(Hotkey{window, target, modifier, virtualKey, id});
+    hotkeys.push_back(Hotkey{window, target, modifiers, virtualKey, id});
     return id;
 }
 

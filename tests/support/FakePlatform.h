@@ -59,7 +59,7 @@ struct FakeFile {
 struct Hotkey {
     WindowId window;
     std::string target;
-    HotkeyModifier modifier;
+    unsigned modifiers;  // kMod bits
     unsigned virtualKey;
     int id;
 };
@@ -81,16 +81,18 @@ public:
     Size screen{1024, 768};
     std::string exeDir = "C:\\Program Files\\Varnel";
     std::string exeName = "varnel.exe";
-    std::map<std::string, FakeFile> files;        // path -> content
-    std::map<std::string, std::string> registry;  // "key\\value" -> data
-    bool writesFail = false;                      // every file write fails (a full disk)
+    std::map<std::string, FakeFile> files;  // path -> content
+    // "HKLM\\key\\value" or "HKCU\\key\\value" -> data
+    std::map<std::string, std::string> registry;
+    bool localMachineWritesFail = false;  // a standard user's rights
+    bool writesFail = false;              // every file write fails (a full disk)
     // Directories this program may not write in (nor create folders in).
     std::set<std::string> unwritableDirectories;
     std::string roamingAppData = "C:\\Users\\user\\AppData\\Roaming";  // "" = none
     // Files that exist but cannot be read (another program holds them locked).
     std::set<std::string> unreadableFiles;
-    // Combinations (modifier, vk) already held by another program.
-    std::vector<std::pair<HotkeyModifier, unsigned>> takenHotkeys;
+    // Combinations (modifier bits without kModNoRepeat, vk) held by another program.
+    std::vector<std::pair<unsigned, unsigned>> takenHotkeys;
     std::map<std::string, NativeHandle> topLevelByClass;  // for findWindowA
     std::map<NativeHandle, NativeHandle> firstChild;      // for getWindow(.., 5)
     int menuChoice = 0;                                   // command popupMenu returns
@@ -107,6 +109,7 @@ public:
     std::vector<ShownMessageBox> messageBoxes;
     std::vector<std::string> startedProcesses;
     std::vector<bool> shutdownRequests;  // the force flag of each request
+    std::vector<bool> keepAwakeCalls;    // keepSystemAwake's argument, in order
     std::vector<std::string> openedUrls;
     std::vector<Hotkey> hotkeys;  // currently registered
     std::vector<std::string>
@@ -161,12 +164,14 @@ public:
     bool canWriteIn(const std::string& directory) override;
     std::string roamingAppDataDirectory() override { return roamingAppData; }
     bool createDirectory(const std::string& path) override;
-    bool writeRegistryString(const std::string& key, const std::string& valueName,
-                             const std::string& value) override;
-    bool deleteRegistryValue(const std::string& key, const std::string& valueName) override;
+    bool writeRegistryString(RegistryRoot root, const std::string& key,
+                             const std::string& valueName, const std::string& value) override;
+    bool deleteRegistryValue(RegistryRoot root, const std::string& key,
+                             const std::string& valueName) override;
     bool startProcess(const std::string& commandLine) override;
     void exitProcess(int exitCode) override;
     bool requestSystemShutdown(bool force) override;
+    void keepSystemAwake(bool on) override { keepAwakeCalls.push_back(on); }
     bool openUrl(const std::string& url) override;
     WindowId createWindow(const WindowSpec& design, EventSink& sink, WindowId owner) override;
     void destroyWindow(WindowId window) override;
@@ -198,7 +203,7 @@ public:
     int messageBox(WindowId owner, const std::string& text, const std::string& title,
                    unsigned style) override;
     int popupMenu(WindowId window, const std::vector<MenuItem>& items) override;
-    int registerHotkey(WindowId window, const std::string& target, HotkeyModifier modifier,
+    int registerHotkey(WindowId window, const std::string& target, unsigned modifiers,
                        unsigned virtualKey) override;
     void unregisterHotkey(WindowId window, int id) override;
     bool addTrayIcon(WindowId window, const std::string& iconPath,

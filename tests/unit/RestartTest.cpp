@@ -34,7 +34,7 @@ protected:
     }
 
     int hotkey(unsigned vk) {
-        return fake.registerHotkey(program.mainWindow, "标签4", HotkeyModifier::Ctrl, vk);
+        return fake.registerHotkey(program.mainWindow, "标签4", kModControl, vk);
     }
 
     // What the restart did, in order.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ScheduleFixture.h"
+#include "app/StartUp.h"
 #include "schedule/ScheduleMath.h"
 #include "schedule/Tick.h"
 
@@ -70,6 +71,36 @@ TEST_F(TickTest, RequestsTheShutdownOnEveryTickOfTheShutdownMinute) {
     }
     EXPECT_EQ(fake.shutdownRequests, std::vector<bool>(60, true));
     EXPECT_EQ(program.secondsToShutdown, 0);
+}
+
+// From the announcement or a countdown's start to the shutdown the system must
+// not sleep; it is told only of changes.
+TEST_F(TickTest, KeepsTheSystemAwakeWhileAShutdownIsNear) {
+    int s = secondOf(22, 54, 0);
+    const auto tickTo = [&](int h, int m, int sec) {
+        for (; s <= secondOf(h, m, sec); ++s) {
+            tickAt(s);
+        }
+        return fake.keepAwakeCalls;
+    };
+    using Calls = std::vector<bool>;
+    EXPECT_EQ(tickTo(22, 54, 59), Calls{});
+    EXPECT_EQ(tickTo(22, 55, 0), Calls{true});
+    program.shutdownTime = {23, 30};  // postponed
+    EXPECT_EQ(tickTo(22, 56, 0), (Calls{true, false}));
+    EXPECT_EQ(tickTo(23, 24, 59), (Calls{true, false}));
+    EXPECT_EQ(tickTo(23, 30, 59), (Calls{true, false, true}));  // through the shutdown minute
+    EXPECT_EQ(tickTo(23, 31, 0), (Calls{true, false, true, false}));
+
+    program.countdownRunning = true;
+    program.countdownSeconds = 3600;
+    EXPECT_EQ(tickTo(23, 31, 1), (Calls{true, false, true, false, true}));
+    program.countdownRunning = false;  // stopped
+    EXPECT_EQ(tickTo(23, 31, 2), (Calls{true, false, true, false, true, false}));
+    program.countdownRunning = true;
+    tickTo(23, 31, 3);
+    exitProgram(program);
+    EXPECT_EQ(fake.keepAwakeCalls, (Calls{true, false, true, false, true, false, true, false}));
 }
 
 TEST_F(TickTest, NoDailyShutdownWithTheOptionOffOrWhileACountdownRuns) {

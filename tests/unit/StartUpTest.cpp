@@ -64,7 +64,7 @@ TEST_F(StartUpTest, FirstStartWritesTheDefaultsAndWaitsForTheWizard) {
 
     EXPECT_FALSE(mainVisibleDuringWizard);
     EXPECT_EQ(hourDuringWizard, "23");
-    EXPECT_LT(logIndex("runModal Varnel 程序配置"), logIndex("registerHotkey 0 121"));
+    EXPECT_LT(logIndex("runModal Varnel 程序配置"), logIndex("registerHotkey 0x4002 121"));
     EXPECT_EQ(fake.text(program.mainWindow, "标签4"), "关机时间为23:0");
     EXPECT_EQ(program.shutdownTime, (std::array<std::int32_t, 2>{23, 0}));
     EXPECT_TRUE(program.fiveMinuteWarning);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "app/Program.h"
@@ -17,6 +18,8 @@ const char* const kBoxes[] = {"选择框1", "选择框2", "选择框3", "选择�
 const char* const kModifierCombos[] = {"组合框11", "组合框21", "组合框31", "组合框41"};
 const char* const kKeyCombos[] = {"组合框12", "组合框22", "组合框32", "组合框42"};
 const std::string kRunValue = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\devora";
+const std::string kMachineRun = "HKLM\\" + kRunValue;
+const std::string kUserRun = "HKCU\\" + kRunValue;
 
 // Row values differ wherever two controls could be mixed up.
 const std::string kDistinctFile =
@@ -130,17 +133,25 @@ TEST_F(WizardSettingsTest, SavesScreenSizeTimeTextsAsTheyAreAndMinusOneForNoSele
     EXPECT_EQ(stored("显示或隐藏窗口", "2"), "-1");
 }
 
-TEST_F(WizardSettingsTest, StartWithWindowsWritesOrDeletesTheQuotedPath) {
+// The machine's Run key first; where a standard user may not write it, the user's.
+TEST_F(WizardSettingsTest, StartWithWindowsWritesTheQuotedPathUnderOneRootAndClearsBoth) {
     fake.exeDir = "C:\\My Tools\\Varnel";
-    fake.setChecked(program.configWizard, "选择框1", true);
-    saveWizardSettings(program);
-    EXPECT_EQ(stored("开机自动运行Varnel", "是"), "真");
-    EXPECT_EQ(fake.registry[kRunValue], "\"C:\\My Tools\\Varnel\\varnel.exe\"");
+    const std::string value = "\"C:\\My Tools\\Varnel\\varnel.exe\"";
+    for (const bool standardUser : {false, true}) {
+        fake.localMachineWritesFail = standardUser;
+        fake.setChecked(program.configWizard, "选择框1", true);
+        saveWizardSettings(program);
+        EXPECT_EQ(stored("开机自动运行Varnel", "是"), "真");
+        EXPECT_EQ(
+            fake.registry,
+            (std::map<std::string, std::string>{{standardUser ? kUserRun : kMachineRun, value}}));
 
-    fake.setChecked(program.configWizard, "选择框1", false);
-    saveWizardSettings(program);
-    EXPECT_EQ(stored("开机自动运行Varnel", "是"), "假");
-    EXPECT_TRUE(fake.registry.empty());
+        fake.registry[kMachineRun] = fake.registry[kUserRun] = value;
+        fake.setChecked(program.configWizard, "选择框1", false);
+        saveWizardSettings(program);
+        EXPECT_EQ(stored("开机自动运行Varnel", "是"), "假");
+        EXPECT_TRUE(fake.registry.empty());
+    }
     saveWizardSettings(program);  // nothing to delete: silent, the rest is written
     EXPECT_EQ(stored("热键关机", "2"), "-1");
 }

@@ -3,24 +3,22 @@
 
 namespace varnel {
 
+static_assert(kModAlt == MOD_ALT && kModControl == MOD_CONTROL && kModShift == MOD_SHIFT &&
+              kModNoRepeat == MOD_NOREPEAT);
+
 namespace {
 
-UINT modifierFlag(HotkeyModifier modifier) {
-    switch (modifier) {
-        case HotkeyModifier::Ctrl:
-            return MOD_CONTROL;
-        case HotkeyModifier::Alt:
-            return MOD_ALT;
-        case HotkeyModifier::Shift:
-            return MOD_SHIFT;
-    }
-    return 0;
+// After a refusal: Windows before 7 refuses MOD_NOREPEAT itself, so the binding is
+// registered without it there. A combination already taken is refused either way.
+bool retryWithoutNoRepeat(HWND hwnd, int id, unsigned modifiers, unsigned virtualKey) {
+    return (modifiers & MOD_NOREPEAT) && GetLastError() != ERROR_HOTKEY_ALREADY_REGISTERED &&
+           RegisterHotKey(hwnd, id, modifiers & ~MOD_NOREPEAT, virtualKey);
 }
 
 }  // namespace
 
-int Win32Platform::registerHotkey(WindowId window, const std::string& target,
-                                  HotkeyModifier modifier, unsigned virtualKey) {
+int Win32Platform::registerHotkey(WindowId window, const std::string& target, unsigned modifiers,
+                                  unsigned virtualKey) {
     const WindowState* state = find(window);
     if (!state || state->gone) {
         return 0;
@@ -31,7 +29,8 @@ int Win32Platform::registerHotkey(WindowId window, const std::string& target,
     while (hotkeys_.count(id) != 0) {
         ++id;
     }
-    if (!RegisterHotKey(state->hwnd, id, modifierFlag(modifier), virtualKey)) {
+    if (!RegisterHotKey(state->hwnd, id, modifiers, virtualKey) &&
+        !retryWithoutNoRepeat(state->hwnd, id, modifiers, virtualKey)) {
         return 0;  // taken by another program, or by an earlier registration
     }
     hotkeys_[id] = HotkeyTarget{window, target};

@@ -1,4 +1,4 @@
-// Asking Windows to turn the computer off.
+// Asking Windows to turn the computer off, and to stay awake until then.
 #include "platform/win32/Win32Platform.h"
 
 namespace varnel {
@@ -30,6 +30,10 @@ bool Win32Platform::requestSystemShutdown(bool force) {
     const DWORD reason =
         SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED;
     return ExitWindowsEx(flags, reason) != 0;
+}
+
+void Win32Platform::keepSystemAwake(bool on) {
+    SetThreadExecutionState(on ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS);
 }
 
 }  // namespace varnel

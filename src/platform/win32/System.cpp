@@ -17,11 +17,19 @@ Size Win32Platform::screenSize() {
     return Size{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
-bool Win32Platform::writeRegistryString(const std::string& key, const std::string& valueName,
-                                        const std::string& value) {
+namespace {
+
+HKEY rootKey(RegistryRoot root) {
+    return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+}  // namespace
+
+bool Win32Platform::writeRegistryString(RegistryRoot root, const std::string& key,
+                                        const std::string& valueName, const std::string& value) {
     HKEY handle = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, wideFrom(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                        nullptr, &handle, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(rootKey(root), wideFrom(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &handle, nullptr) != ERROR_SUCCESS) {
         return false;
     }
     const std::wstring data = wideFrom(value);
@@ -32,9 +40,10 @@ bool Win32Platform::writeRegistryString(const std::string& key, const std::strin
     return result == ERROR_SUCCESS;
 }
 
-bool Win32Platform::deleteRegistryValue(const std::string& key, const std::string& valueName) {
+bool Win32Platform::deleteRegistryValue(RegistryRoot root, const std::string& key,
+                                        const std::string& valueName) {
     HKEY handle = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, wideFrom(key).c_str(), 0, KEY_SET_VALUE, &handle) !=
+    if (RegOpenKeyExW(rootKey(root), wideFrom(key).c_str(), 0, KEY_SET_VALUE, &handle) !=
         ERROR_SUCCESS) {
         return false;
     }

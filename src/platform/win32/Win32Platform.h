@@ -43,13 +43,15 @@ public:
     std::string roamingAppDataDirectory() override;
     bool createDirectory(const std::string& path) override;
 
-    bool writeRegistryString(const std::string& key, const std::string& valueName,
-                             const std::string& value) override;
-    bool deleteRegistryValue(const std::string& key, const std::string& valueName) override;
+    bool writeRegistryString(RegistryRoot root, const std::string& key,
+                             const std::string& valueName, const std::string& value) override;
+    bool deleteRegistryValue(RegistryRoot root, const std::string& key,
+                             const std::string& valueName) override;
 
     bool startProcess(const std::string& commandLine) override;
     void exitProcess(int exitCode) override;
     bool requestSystemShutdown(bool force) override;
+    void keepSystemAwake(bool on) override;
     bool openUrl(const std::string& url) override;
 
     WindowId createWindow(const WindowSpec& design, EventSink& sink, WindowId owner) override;
@@ -85,7 +87,7 @@ public:
                    unsigned style) override;
     int popupMenu(WindowId window, const std::vector<MenuItem>& items) override;
 
-    int registerHotkey(WindowId window, const std::string& target, HotkeyModifier modifier,
+    int registerHotkey(WindowId window, const std::string& target, unsigned modifiers,
                        unsigned virtualKey) override;
     void unregisterHotkey(WindowId window, int id) override;
 
