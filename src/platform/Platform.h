@@ -78,8 +78,8 @@ struct WindowSpec {
     std::string title;
     Rect rect;  // position (screen) and client size, pixels at 96 DPI
     Color background = kDefaultColor;
-    bool caption = true;       // title bar with a close box
-    bool toolWindow = false;   // no taskbar button
+    bool caption = true;      // title bar with a close box
+    bool toolWindow = false;  // no taskbar button
     std::vector<ControlSpec> controls;
 };
 
