@@ -1,8 +1,8 @@
 // Program entry: the common controls, the platform, the program, its loop.
 #include <cstdlib>
 
-#include "app/Program.h"
 #include "app/StartUp.h"
+#include "core/Program.h"
 #include "platform/win32/Win32Platform.h"
 
 // A window program has no console for the verbose handler's message, and the handler
