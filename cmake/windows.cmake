@@ -21,16 +21,16 @@ set(VARNEL_WINEARCH ${VARNEL_WINEARCH_DEFAULT} CACHE STRING "WINEARCH of prefixe
 
 set(WIN32_DIR ${CMAKE_SOURCE_DIR}/src/platform/win32)
 file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS ${WIN32_DIR}/*.cpp)
-list(REMOVE_ITEM WIN32_SOURCES ${WIN32_DIR}/main.cpp ${WIN32_DIR}/NoThrow.cpp)
+list(REMOVE_ITEM WIN32_SOURCES ${WIN32_DIR}/NoThrow.cpp)
 
-# Everything but the entry point, so the end-to-end tool programs can link it too.
+# The Win32 layer (the entry point is app/main.cpp), so the end-to-end tool programs can link it too.
 add_library(varnel_win32 STATIC ${WIN32_SOURCES})
 target_link_libraries(varnel_win32 PUBLIC varnel_core
   user32 gdi32 shell32 advapi32 comctl32 ole32 uuid)
 target_compile_definitions(varnel_win32 PUBLIC UNICODE _UNICODE NOMINMAX)
 
 # wWinMain entry, GUI subsystem, no DLLs beyond the system's.
-add_executable(varnel WIN32 ${WIN32_DIR}/main.cpp ${WIN32_DIR}/NoThrow.cpp
+add_executable(varnel WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${WIN32_DIR}/NoThrow.cpp
   ${CMAKE_SOURCE_DIR}/assets/varnel.rc)
 set_target_properties(varnel PROPERTIES OUTPUT_NAME varnel)
 target_link_libraries(varnel PRIVATE varnel_win32)

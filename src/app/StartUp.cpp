@@ -1,11 +1,11 @@
 #include "app/StartUp.h"
 
-#include "app/MainWindow.h"
-#include "app/Program.h"
-#include "app/TrayMenu.h"
-#include "app/WindowEffects.h"
+#include "clock/MainWindow.h"
+#include "clock/WindowEffects.h"
 #include "common/Number.h"
 #include "config_ui/ConfigWizard.h"
+#include "config_ui/Defaults.h"
+#include "core/Program.h"
 #include "hotkeys/HotkeyReference.h"
 #include "hotkeys/Hotkeys.h"
 #include "schedule/CountdownWindow.h"
@@ -13,8 +13,8 @@
 #include "schedule/Shutdown.h"
 #include "schedule/Tick.h"
 #include "settings/DataDirectory.h"
-#include "settings/Defaults.h"
 #include "settings/SettingsKeys.h"
+#include "tray/TrayMenu.h"
 
 namespace varnel {
 
@@ -72,7 +72,7 @@ void writeWindowHandle(Program& program) {
 // program. It stays top-level until the new shell announces itself.
 void rebuildMainWindow(Program& program) {
     Platform& platform = program.platform;
-    program.mainWindow = platform.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
+    createMainWindow(program);
     startClock(program);
     program.confirmTicks = 0;  // the confirm period's timer went with the old window
     showIconPicture(program);
@@ -97,14 +97,36 @@ void loadShutdownTime(Program& program) {
                             program.settings.readInt(keys::kShutdownTime, keys::kMinute)};
 }
 
+// `how` is the Destroyed event's argument.
+void onMainWindowDestroyed(Program& program, int how) {
+    if (how == kClosed) {
+        program.platform.exitProcess(0);  // the restart after restoring the defaults
+        return;
+    }
+    rebuildMainWindow(program);
+}
+
+// Explorer is back: the main window goes into the new desktop window.
+void onShellRestarted(Program& program) {
+    // The new desktop window takes the window in at the same place.
+    embedInDesktop(program);
+    moveMainWindowTo(program, program.mainWindowPlace);
+}
+
 }  // namespace
+
+void createMainWindow(Program& program) {
+    program.mainWindowEvents.route(onMainWindowEvent);
+    program.mainWindow =
+        program.platform.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
+}
 
 void runProgram(Program& program) {
     Platform& platform = program.platform;
     // Before anything reads or writes the program's files.
     program.settings.setDataDirectory(chooseDataDirectory(platform));
     program.shutdownTime = {0, 0};
-    program.mainWindow = platform.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
+    createMainWindow(program);
     startClock(program);
     onMainWindowCreated(program);
     platform.runEventLoop();
@@ -141,26 +163,30 @@ void onMainWindowCreated(Program& program) {
     program.settings.writeSetting(keys::kCountdownStyle, keys::kStyle, "1");
 }
 
-void onMainWindowDestroyed(Program& program, int how) {
-    if (how == kClosed) {
-        program.platform.exitProcess(0);  // the restart after restoring the defaults
-        return;
+void onMainWindowEvent(Program& program, const Event& event) {
+    switch (event.kind) {
+        case EventKind::Timer:
+            if (event.control == "时钟1") {
+                onClockTick(program);
+            } else if (event.control == "时钟2") {
+                onConfirmTick(program);
+            }
+            break;
+        case EventKind::Hotkey:
+            onHotkey(program, event.arg);
+            break;
+        case EventKind::TrayNotify:
+            onTrayNotify(program, event.arg);
+            break;
+        case EventKind::Destroyed:
+            onMainWindowDestroyed(program, event.arg);
+            break;
+        case EventKind::ShellRestarted:
+            onShellRestarted(program);
+            break;
+        default:
+            break;
     }
-    rebuildMainWindow(program);
-}
-
-void onShellRestarted(Program& program) {
-    // The new desktop window takes the window in at the same place.
-    embedInDesktop(program);
-    moveMainWindowTo(program, program.mainWindowPlace);
-}
-
-void exitProgram(Program& program) {
-    program.settings.writeSetting(keys::kCountdownStyle, keys::kStyle, "1");
-    unregisterHotkeys(program);
-    removeTrayIcon(program);
-    setSystemKeptAwake(program, false);
-    program.platform.exitProcess(0);
 }
 
 }  // namespace varnel

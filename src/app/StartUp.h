@@ -1,5 +1,8 @@
-// Program entry, the start-up sequence of the main window and the full exit.
+// The program's composition: entry, the start-up sequence of the main window,
+// the routing of its events and its rebuilding after a loss.
 #pragma once
+
+#include "platform/Platform.h"
 
 namespace varnel {
 
@@ -7,14 +10,11 @@ struct Program;
 
 // Creates the main window, runs the start-up sequence, then the event loop.
 void runProgram(Program& program);
+// Creates the main window with its events routed to onMainWindowEvent.
+void createMainWindow(Program& program);
 void onMainWindowCreated(Program& program);
-// `how` is the Destroyed event's argument: closed on purpose, the program
-// ends; taken down with the desktop window, it is built again.
-void onMainWindowDestroyed(Program& program, int how);
-// Explorer is back: the main window goes into the new desktop window.
-void onShellRestarted(Program& program);
-// Resets the countdown style, releases the hotkeys, removes the tray icon and
-// ends the process.
-void exitProgram(Program& program);
+// Clock ticks, hotkeys, tray clicks and the window's loss (closed on purpose,
+// the program ends; taken down with the desktop window, it is built again).
+void onMainWindowEvent(Program& program, const Event& event);
 
 }  // namespace varnel

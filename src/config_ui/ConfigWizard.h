@@ -1,9 +1,7 @@
 // The configuration window "Varnel 程序配置": pages, navigation, openers.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <string>
 
 #include "platform/Platform.h"
 
@@ -18,18 +16,7 @@ void openConfigWizard(Program& program, std::int16_t page);
 void showConfigWizard(Program& program, bool modal);
 void showAboutBox(Program& program);
 
-class ConfigWizardEvents : public EventSink {
-public:
-    explicit ConfigWizardEvents(Program& program) : program_(program) {}
-    void onEvent(const Event& event) override;
-
-    // What each hotkey list ([group][modifier, function key]) showed after its
-    // last accepted change: the text to go back to when a list is changed
-    // with its drop-down closed.
-    std::array<std::array<std::string, 2>, 4> hotkeyListTexts;
-
-private:
-    Program& program_;
-};
+// Every event of the wizard window, handed to the page that handles it.
+void onConfigWizardEvent(Program& program, const Event& event);
 
 }  // namespace varnel

@@ -4,11 +4,11 @@
 #include <array>
 #include <optional>
 
-#include "app/Program.h"
-#include "app/Texts.h"
 #include "common/Number.h"
 #include "config_ui/WizardControls.h"
 #include "config_ui/WizardPages.h"
+#include "core/Program.h"
+#include "core/Texts.h"
 
 namespace varnel::wizard {
 
@@ -42,7 +42,7 @@ std::string listText(Program& program, const ListPlace& at) {
 }
 
 std::string& remembered(Program& program, const ListPlace& at) {
-    return program.configWizardEvents.hotkeyListTexts[at.group][static_cast<int>(at.list)];
+    return program.hotkeyListTexts[at.group][static_cast<int>(at.list)];
 }
 
 bool sameBinding(Program& program, int a, int b) {

@@ -2,12 +2,12 @@
 // window's menu opens as well.
 #include <array>
 
-#include "app/Program.h"
 #include "config_ui/ConfigWizard.h"
+#include "config_ui/Defaults.h"
 #include "config_ui/HomePage.h"
 #include "config_ui/WizardControls.h"
 #include "config_ui/WizardPages.h"
-#include "settings/Defaults.h"
+#include "core/Program.h"
 
 namespace varnel {
 

@@ -1,10 +1,10 @@
 // Page 2, the option check boxes, and page 4, moving the main window.
 // Starting with Windows and shutting down at start exclude each other, and
 // shutting down at start is only taken after a confirmation.
-#include "app/MainWindow.h"
-#include "app/Program.h"
+#include "clock/MainWindow.h"
 #include "config_ui/WizardControls.h"
 #include "config_ui/WizardPages.h"
+#include "core/Program.h"
 
 namespace varnel::wizard {
 

@@ -3,11 +3,11 @@
 // "确定" checks both boxes once more and opens the way to the next page.
 #include <array>
 
-#include "app/Program.h"
-#include "app/Texts.h"
 #include "common/Number.h"
 #include "config_ui/WizardControls.h"
 #include "config_ui/WizardPages.h"
+#include "core/Program.h"
+#include "core/Texts.h"
 
 namespace varnel::wizard {
 

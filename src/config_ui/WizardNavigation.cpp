@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <array>
 
-#include "app/Program.h"
-#include "app/Texts.h"
+#include "config_ui/Restart.h"
 #include "config_ui/WizardControls.h"
 #include "config_ui/WizardPages.h"
-#include "settings/Restart.h"
-#include "settings/WizardSettings.h"
+#include "config_ui/WizardSettings.h"
+#include "core/Program.h"
+#include "core/Texts.h"
 
 namespace varnel::wizard {
 

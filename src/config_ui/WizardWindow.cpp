@@ -2,11 +2,11 @@
 // of its events to the handlers of its pages.
 #include <array>
 
-#include "app/Program.h"
 #include "config_ui/ConfigWizard.h"
 #include "config_ui/WizardControls.h"
 #include "config_ui/WizardPages.h"
-#include "settings/WizardSettings.h"
+#include "config_ui/WizardSettings.h"
+#include "core/Program.h"
 
 namespace varnel {
 
@@ -24,6 +24,7 @@ void centreOnScreen(Program& program) {
 
 void createWizard(Program& program) {
     Platform& platform = program.platform;
+    program.configWizardEvents.route(onConfigWizardEvent);
     program.configWizard =
         platform.createWindow(configWizardSpec(), program.configWizardEvents, program.mainWindow);
     platform.setEnabled(program.configWizard, kPreviousButton, false);
@@ -54,7 +55,7 @@ void showConfigWizard(Program& program, bool modal) {
     }
 }
 
-void ConfigWizardEvents::onEvent(const Event& event) {
+void onConfigWizardEvent(Program& program, const Event& event) {
     const std::array<std::span<const Route>, 5> pages = {navigationRoutes(), timePageRoutes(),
                                                          optionsPageRoutes(), hotkeyPageRoutes(),
                                                          infoPageRoutes()};
@@ -62,7 +63,7 @@ void ConfigWizardEvents::onEvent(const Event& event) {
         for (const Route& route : routes) {
             if (route.kind == event.kind &&
                 (route.control.empty() || route.control == event.control)) {
-                route.handler(program_, event);
+                route.handler(program, event);
                 return;
             }
         }

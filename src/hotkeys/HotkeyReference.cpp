@@ -1,6 +1,6 @@
 #include "hotkeys/HotkeyReference.h"
 
-#include "app/Program.h"
+#include "core/Program.h"
 
 namespace varnel {
 

@@ -4,14 +4,14 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/Program.h"
-#include "app/Texts.h"
-#include "app/TrayMenu.h"
 #include "config_ui/ConfigWizard.h"
+#include "core/Program.h"
+#include "core/Texts.h"
 #include "hotkeys/HotkeyBinding.h"
 #include "schedule/CountdownWindow.h"
 #include "schedule/Shutdown.h"
 #include "settings/SettingsKeys.h"
+#include "tray/TrayMenu.h"
 
 namespace varnel {
 

@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "app/Program.h"
 #include "common/Number.h"
+#include "core/Program.h"
 #include "schedule/CountdownControls.h"
 #include "schedule/Postpone.h"
 #include "settings/SettingsKeys.h"
@@ -115,6 +115,7 @@ void openCountdownWindow(Program& program, bool modal) {
     const Size screen = platform.screenSize();
     design.rect.left = (screen.width - design.rect.width) / 2;
     design.rect.top = (screen.height - design.rect.height) / 2;
+    program.countdownWindowEvents.route(onCountdownWindowEvent);
     const WindowId window =
         platform.createWindow(design, program.countdownWindowEvents, program.mainWindow);
     program.countdownWindow = window;

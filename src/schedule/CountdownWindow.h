@@ -33,13 +33,7 @@ std::string timeOfDayPart(std::string_view dateTime);
 // The tip of 标签6 for the stored shutdown hotkey; empty keeps the design text.
 std::string hotkeyTip(const std::string& modifier, int functionKeyIndex);
 
-class CountdownWindowEvents : public EventSink {
-public:
-    explicit CountdownWindowEvents(Program& program) : program_(program) {}
-    void onEvent(const Event& event) override;
-
-private:
-    Program& program_;
-};
+// Every event of the countdown window, handed to its handler.
+void onCountdownWindowEvent(Program& program, const Event& event);
 
 }  // namespace varnel

@@ -1,10 +1,10 @@
 // Routing of the countdown window's events to their handlers, and the
 // keyboard rules of its two main buttons.
-#include "app/Program.h"
-#include "app/StartUp.h"
+#include "core/Program.h"
 #include "schedule/CountdownControls.h"
 #include "schedule/CountdownWindow.h"
 #include "schedule/Postpone.h"
+#include "tray/TrayMenu.h"
 
 namespace varnel {
 
@@ -96,18 +96,18 @@ constexpr Route kRoutes[] = {
 
 }  // namespace
 
-void CountdownWindowEvents::onEvent(const Event& event) {
-    if (event.window != program_.countdownWindow) {
+void onCountdownWindowEvent(Program& program, const Event& event) {
+    if (event.window != program.countdownWindow) {
         return;  // a late event of a window already replaced
     }
     if (event.kind == EventKind::Destroyed) {
-        program_.countdownWindow = 0;
-        program_.reopenCountdownWindow = event.arg == kDestroyedUnasked;
+        program.countdownWindow = 0;
+        program.reopenCountdownWindow = event.arg == kDestroyedUnasked;
         return;
     }
     for (const Route& route : kRoutes) {
         if (event.control == route.control && event.kind == route.kind) {
-            route.handle(program_, event);
+            route.handle(program, event);
             return;
         }
     }

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "app/Program.h"
 #include "common/Number.h"
+#include "core/Program.h"
 #include "schedule/CountdownControls.h"
 #include "schedule/CountdownWindow.h"
 #include "schedule/Shutdown.h"

@@ -1,6 +1,6 @@
 #include "schedule/Shutdown.h"
 
-#include "app/Program.h"
+#include "core/Program.h"
 #include "settings/SettingsKeys.h"
 
 namespace varnel {

@@ -2,8 +2,8 @@
 
 #include <limits>
 
-#include "app/MainWindow.h"
-#include "app/Program.h"
+#include "clock/MainWindow.h"
+#include "core/Program.h"
 #include "schedule/CountdownWindow.h"
 #include "schedule/ScheduleMath.h"
 #include "schedule/Shutdown.h"

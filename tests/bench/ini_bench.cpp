@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Program.h"
+#include "core/Program.h"
 #include "settings/IniText.h"
 #include "settings/SettingsKeys.h"
 #include "support/FakePlatform.h"

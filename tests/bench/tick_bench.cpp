@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/Program.h"
 #include "app/StartUp.h"
+#include "core/Program.h"
 #include "settings/SettingsKeys.h"
 #include "support/FakePlatform.h"
 

@@ -13,9 +13,10 @@
 #include <vector>
 
 #include "FuzzInput.h"
-#include "app/MainWindow.h"
-#include "app/Program.h"
+#include "app/StartUp.h"
+#include "clock/MainWindow.h"
 #include "common/Number.h"
+#include "core/Program.h"
 #include "hotkeys/HotkeyBinding.h"
 #include "hotkeys/Hotkeys.h"
 #include "settings/SettingsKeys.h"
@@ -83,7 +84,7 @@ void checkBindings(const std::string& fileBytes) {
     testing::FakePlatform fake;
     Program program{fake};
     fake.files[program.settings.path()].bytes = fileBytes;
-    program.mainWindow = fake.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
+    createMainWindow(program);
     std::array<HotkeyBinding, 4> bindings;
     for (std::size_t i = 0; i < kActions.size(); ++i) {
         bindings[i] = readHotkeyBinding(program.settings, kActions[i].section);

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Program.h"
-#include "settings/Defaults.h"
+#include "config_ui/Defaults.h"
+#include "core/Program.h"
 #include "support/FakePlatform.h"
 
 namespace varnel {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Texts.h"
+#include "core/Texts.h"
 #include "unit/WizardFixture.h"
 
 namespace varnel::testing {

@@ -2,8 +2,9 @@
 
 #include <string>
 
-#include "app/MainWindow.h"
-#include "app/Program.h"
+#include "app/StartUp.h"
+#include "clock/MainWindow.h"
+#include "core/Program.h"
 #include "hotkeys/HotkeyReference.h"
 #include "hotkeys/Hotkeys.h"
 #include "settings/SettingsKeys.h"
@@ -86,7 +87,7 @@ TEST_F(HotkeyReferenceTest, HelpTextEndsAtAZeroByteOfTheFile) {
 
 // The whole path at start-up: registration, the file, then the menu's help.
 TEST_F(HotkeyReferenceTest, HelpShowsTheHotkeysAsRegisteredAtStart) {
-    program.mainWindow = fake.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
+    createMainWindow(program);
     const auto bind = [&](const char* section, const char* modifier, const char* key) {
         program.settings.writeSetting(section, keys::kModifierKey, modifier);
         program.settings.writeSetting(section, keys::kFunctionKey, key);

@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "app/MainWindow.h"
-#include "app/Program.h"
+#include "app/StartUp.h"
+#include "clock/MainWindow.h"
+#include "core/Program.h"
 #include "hotkeys/Hotkeys.h"
 #include "settings/SettingsKeys.h"
 #include "support/FakePlatform.h"
@@ -20,7 +21,7 @@ constexpr const char* kWizardTitle = "Varnel 程序配置";
 class HotkeyTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        program.mainWindow = fake.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
+        createMainWindow(program);
         fake.setWindowVisible(program.mainWindow, true);
     }
 

@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/MainWindow.h"
+#include "app/StartUp.h"
+#include "clock/MainWindow.h"
 #include "config_ui/HomePage.h"
 #include "unit/WizardFixture.h"
 
@@ -98,7 +99,7 @@ TEST_F(InfoPageTest, RestoreLabelsAskAndKeepTheWizardOnNo) {
 }
 
 TEST_F(InfoPageTest, RestoreLabelsAnsweredYesRestoreRestartAndCloseTheWizard) {
-    program.mainWindow = fake.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
+    createMainWindow(program);
     store(keys::kShutdownTime, keys::kHour, "20");
     program.wizardStartPage = 3;
     fake.answerNextMessageBox(kIdYes);

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/MainWindow.h"
-#include "app/Program.h"
+#include "app/StartUp.h"
+#include "clock/MainWindow.h"
+#include "core/Program.h"
 #include "settings/SettingsKeys.h"
 #include "support/FakePlatform.h"
 
@@ -12,9 +13,7 @@ using testing::FakePlatform;
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        program.mainWindow = fake.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
-    }
+    void SetUp() override { createMainWindow(program); }
     bool shown(const char* control) { return fake.visible(program.mainWindow, control); }
     std::string text(const char* control) { return fake.text(program.mainWindow, control); }
 
@@ -45,7 +44,7 @@ TEST_F(MainWindowTest, WeekdayDecidesWhatTheLowerPartShows) {
     for (const Case& c : cases) {
         FakePlatform fresh;
         Program p{fresh};
-        p.mainWindow = fresh.createWindow(mainWindowSpec(), p.mainWindowEvents, 0);
+        createMainWindow(p);
         fresh.clock.weekday = c.weekday;
         fillStartupLabels(p);
         EXPECT_EQ(fresh.text(p.mainWindow, "标签3"), c.caption);

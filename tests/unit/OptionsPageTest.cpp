@@ -1,5 +1,6 @@
 // The option check boxes and the position page.
-#include "app/MainWindow.h"
+#include "app/StartUp.h"
+#include "clock/MainWindow.h"
 #include "unit/WizardFixture.h"
 
 namespace varnel::testing {
@@ -73,7 +74,7 @@ TEST_F(OptionsPageTest, OtherBoxesFlipWithoutQuestions) {
 }
 
 TEST_F(OptionsPageTest, PositionArrowsMoveTheMainWindowTenPixelsAtOnce) {
-    program.mainWindow = fake.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
+    createMainWindow(program);
     fake.moveWindow(program.mainWindow, 500, 400);
     open();
     goToPage(kPositionPage);

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Program.h"
-#include "settings/Restart.h"
+#include "config_ui/Restart.h"
+#include "core/Program.h"
 #include "support/FakePlatform.h"
 
 namespace varnel {

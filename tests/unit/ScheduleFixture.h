@@ -6,8 +6,9 @@
 
 #include <string>
 
-#include "app/MainWindow.h"
-#include "app/Program.h"
+#include "app/StartUp.h"
+#include "clock/MainWindow.h"
+#include "core/Program.h"
 #include "schedule/CountdownControls.h"
 #include "schedule/CountdownWindow.h"
 #include "settings/SettingsKeys.h"
@@ -17,9 +18,7 @@ namespace varnel::testing {
 
 class ScheduleTest : public ::testing::Test {
 protected:
-    ScheduleTest() {
-        program.mainWindow = fake.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
-    }
+    ScheduleTest() { createMainWindow(program); }
 
     // The whole settings file, lines separated by "\n" in the test's text.
     void settingsFile(const std::string& lines) {

@@ -7,6 +7,7 @@
 #include "app/StartUp.h"
 #include "schedule/ScheduleMath.h"
 #include "schedule/Tick.h"
+#include "tray/TrayMenu.h"
 
 namespace varnel::testing {
 namespace {

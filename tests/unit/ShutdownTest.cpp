@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/Program.h"
+#include "core/Program.h"
 #include "schedule/Shutdown.h"
 #include "settings/SettingsKeys.h"
 #include "support/FakePlatform.h"

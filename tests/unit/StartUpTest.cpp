@@ -4,12 +4,13 @@
 #include <set>
 #include <utility>
 
-#include "app/Program.h"
 #include "app/StartUp.h"
-#include "app/TrayMenu.h"
+#include "clock/MainWindow.h"
+#include "core/Program.h"
 #include "schedule/CountdownWindow.h"
 #include "settings/SettingsKeys.h"
 #include "support/FakePlatform.h"
+#include "tray/TrayMenu.h"
 
 namespace varnel {
 namespace {

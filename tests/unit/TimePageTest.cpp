@@ -1,7 +1,7 @@
 // The time page: clamping while typing, the spin control and the check on "确定".
 #include <string>
 
-#include "app/Texts.h"
+#include "core/Texts.h"
 #include "unit/WizardFixture.h"
 
 namespace varnel::testing {

@@ -4,11 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "app/MainWindow.h"
-#include "app/Program.h"
-#include "app/TrayMenu.h"
+#include "app/StartUp.h"
+#include "clock/MainWindow.h"
+#include "core/Program.h"
 #include "settings/SettingsKeys.h"
 #include "support/FakePlatform.h"
+#include "tray/TrayMenu.h"
 
 namespace varnel {
 namespace {
@@ -18,7 +19,7 @@ using testing::FakePlatform;
 class TrayMenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        program.mainWindow = fake.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
+        createMainWindow(program);
         fake.setWindowVisible(program.mainWindow, true);
     }
     bool mainVisible() { return fake.windowVisible(program.mainWindow); }

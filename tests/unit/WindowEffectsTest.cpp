@@ -3,9 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "app/MainWindow.h"
-#include "app/Program.h"
-#include "app/WindowEffects.h"
+#include "app/StartUp.h"
+#include "clock/MainWindow.h"
+#include "clock/WindowEffects.h"
+#include "core/Program.h"
 #include "settings/SettingsKeys.h"
 #include "support/FakePlatform.h"
 
@@ -37,7 +38,7 @@ std::vector<std::string> calls(const std::vector<EffectCall>& effectCalls) {
 class WindowEffectsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        program.mainWindow = fake.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
+        createMainWindow(program);
         fake.window(program.mainWindow).exStyle = 0x100;  // WS_EX_WINDOWEDGE, must survive
         main = std::to_string(fake.nativeHandle(program.mainWindow));
     }

@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "app/MainWindow.h"
+#include "clock/MainWindow.h"
 #include "config_ui/ConfigWizard.h"
 #include "schedule/CountdownWindow.h"
 

@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "app/Program.h"
 #include "config_ui/ConfigWizard.h"
+#include "config_ui/Defaults.h"
 #include "config_ui/WizardControls.h"
-#include "settings/Defaults.h"
+#include "core/Program.h"
 #include "settings/SettingsKeys.h"
 #include "support/FakePlatform.h"
 

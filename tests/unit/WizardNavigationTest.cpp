@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "app/MainWindow.h"
-#include "app/Texts.h"
+#include "app/StartUp.h"
+#include "clock/MainWindow.h"
+#include "core/Texts.h"
 #include "unit/WizardFixture.h"
 
 namespace varnel::testing {
@@ -73,7 +74,7 @@ TEST_F(WizardNavigationTest, MenuOpenersShowTheirPageModallyAndResetItAfterwards
 
 // After any close the next opening starts on the welcome page.
 TEST_F(WizardNavigationTest, OpenersWithoutAPageShowTheWelcomePageOwnedByTheMainWindow) {
-    program.mainWindow = fake.createWindow(mainWindowSpec(), program.mainWindowEvents, 0);
+    createMainWindow(program);
     program.wizardStartPage = 4;
     open();
     fake.destroyWindow(wizard());  // the title bar's close box

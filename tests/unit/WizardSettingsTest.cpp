@@ -3,9 +3,9 @@
 #include <map>
 #include <string>
 
-#include "app/Program.h"
 #include "config_ui/ConfigWizard.h"
-#include "settings/WizardSettings.h"
+#include "config_ui/WizardSettings.h"
+#include "core/Program.h"
 #include "support/FakePlatform.h"
 
 namespace varnel {

@@ -1,6 +1,6 @@
-// Program entry: the common controls, the platform, the program, its loop.
-#include "app/Program.h"
+// Program entry: the common controls, the Windows platform, the program, its loop.
 #include "app/StartUp.h"
+#include "core/Program.h"
 #include "platform/win32/Win32Platform.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {

@@ -1,4 +1,5 @@
-// The tray icon, the popup menu "我的菜单" and the visibility of the main window.
+// The tray icon, the popup menu "我的菜单" with its actions, the visibility of
+// the main window and the full exit.
 #pragma once
 
 namespace varnel {
@@ -16,5 +17,8 @@ void addTrayIcon(Program& program);  // when option "显示托盘图标" is on
 void removeTrayIcon(Program& program);
 void onTrayNotify(Program& program, int kind);
 void popupMainMenu(Program& program);
+// The menu's "退出", also the countdown window's: resets the countdown style,
+// releases the hotkeys, removes the tray icon and ends the process.
+void exitProgram(Program& program);
 
 }  // namespace varnel

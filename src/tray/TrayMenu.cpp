@@ -1,13 +1,14 @@
-#include "app/TrayMenu.h"
+#include "tray/TrayMenu.h"
 
 #include <cstddef>
 #include <vector>
 
-#include "app/Program.h"
-#include "app/StartUp.h"
 #include "config_ui/ConfigWizard.h"
+#include "core/Program.h"
 #include "hotkeys/HotkeyReference.h"
+#include "hotkeys/Hotkeys.h"
 #include "schedule/CountdownWindow.h"
+#include "schedule/Tick.h"
 #include "settings/SettingsKeys.h"
 
 namespace varnel {
@@ -94,6 +95,14 @@ void onTrayNotify(Program& program, int kind) {
     } else {
         toggleMainWindow(program);
     }
+}
+
+void exitProgram(Program& program) {
+    program.settings.writeSetting(keys::kCountdownStyle, keys::kStyle, "1");
+    unregisterHotkeys(program);
+    removeTrayIcon(program);
+    setSystemKeptAwake(program, false);
+    program.platform.exitProcess(0);
 }
 
 void popupMainMenu(Program& program) {

@@ -1,7 +1,7 @@
-#include "app/WindowEffects.h"
+#include "clock/WindowEffects.h"
 
-#include "app/MainWindow.h"
-#include "app/Program.h"
+#include "clock/MainWindow.h"
+#include "core/Program.h"
 #include "settings/SettingsKeys.h"
 
 namespace varnel {

@@ -1,19 +1,44 @@
 // The program-wide state: the platform, the settings file, the program-wide
 // variables under their given names and the windows. Handlers take it by
-// reference; tests build a fresh one per test.
+// reference; tests build a fresh one per test. It knows no feature: each
+// window's owner routes the window's events when it creates it.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
 
-#include "app/MainWindow.h"
-#include "config_ui/ConfigWizard.h"
 #include "platform/Platform.h"
-#include "schedule/CountdownWindow.h"
 #include "settings/SettingsFile.h"
 
 namespace varnel {
+
+struct Program;
+
+// Hands a window's events to the handler its owner set.
+class WindowEvents final : public EventSink {
+public:
+    using Handler = void (*)(Program&, const Event&);
+
+    explicit WindowEvents(Program& program) : program_(program) {}
+    void route(Handler handler) { handler_ = handler; }
+    void onEvent(const Event& event) override {
+        if (handler_ != nullptr) {
+            handler_(program_, event);
+        }
+    }
+
+private:
+    Program& program_;
+    Handler handler_ = nullptr;
+};
+
+// Where the program last put the main window (screen pixels); at first its
+// design position.
+struct WindowPlace {
+    int left = 50;
+    int top = 50;
+};
 
 struct Program {
     explicit Program(Platform& p) : platform(p), settings(p) {}
@@ -47,6 +72,10 @@ struct Program {
     std::int16_t wizardStartPage = 0;
     std::int16_t timeSpinTarget = 0;
     std::string previousHotkeyText;
+    // What each hotkey list ([group][modifier, function key]) showed after its
+    // last accepted change: the text to go back to when a list is changed
+    // with its drop-down closed.
+    std::array<std::array<std::string, 2>, 4> hotkeyListTexts;
 
     // Windows: 0 while closed.
     WindowId mainWindow = 0;
@@ -57,9 +86,9 @@ struct Program {
     WindowId countdownWindow = 0;
     WindowId configWizard = 0;
 
-    MainWindowEvents mainWindowEvents{*this};
-    CountdownWindowEvents countdownWindowEvents{*this};
-    ConfigWizardEvents configWizardEvents{*this};
+    WindowEvents mainWindowEvents{*this};
+    WindowEvents countdownWindowEvents{*this};
+    WindowEvents configWizardEvents{*this};
 };
 
 }  // namespace varnel

@@ -1,8 +1,8 @@
-#include "settings/Restart.h"
+#include "config_ui/Restart.h"
 
-#include "app/Program.h"
-#include "app/TrayMenu.h"
+#include "core/Program.h"
 #include "hotkeys/Hotkeys.h"
+#include "tray/TrayMenu.h"
 
 namespace varnel {
 

@@ -1,13 +1,13 @@
-#include "settings/Defaults.h"
+#include "config_ui/Defaults.h"
 
 #include <vector>
 
-#include "app/MainWindow.h"
-#include "app/Program.h"
+#include "clock/MainWindow.h"
 #include "common/Number.h"
-#include "settings/Restart.h"
+#include "config_ui/Restart.h"
+#include "config_ui/StartWithWindows.h"
+#include "core/Program.h"
 #include "settings/SettingsKeys.h"
-#include "settings/StartWithWindows.h"
 
 namespace varnel {
 

@@ -1,12 +1,12 @@
-#include "settings/WizardSettings.h"
+#include "config_ui/WizardSettings.h"
 
 #include <span>
 
-#include "app/Program.h"
 #include "common/Number.h"
+#include "config_ui/StartWithWindows.h"
 #include "config_ui/WizardControls.h"
+#include "core/Program.h"
 #include "settings/SettingsKeys.h"
-#include "settings/StartWithWindows.h"
 
 namespace varnel {
 

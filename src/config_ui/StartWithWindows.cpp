@@ -1,7 +1,7 @@
-#include "settings/StartWithWindows.h"
+#include "config_ui/StartWithWindows.h"
 
-#include "app/Program.h"
-#include "settings/Restart.h"
+#include "config_ui/Restart.h"
+#include "core/Program.h"
 #include "settings/SettingsKeys.h"
 
 namespace varnel {

@@ -1,11 +1,7 @@
-#include "app/MainWindow.h"
+#include "clock/MainWindow.h"
 
-#include "app/Program.h"
-#include "app/StartUp.h"
-#include "app/TrayMenu.h"
 #include "common/Number.h"
-#include "hotkeys/Hotkeys.h"
-#include "schedule/Tick.h"
+#include "core/Program.h"
 #include "settings/SettingsKeys.h"
 
 namespace varnel {
@@ -163,35 +159,9 @@ void moveMainWindow(Program& program, bool vertical, int step) {
     }
 }
 
-void moveMainWindowTo(Program& program, WindowPlace place) {
+void moveMainWindowTo(Program& program, const WindowPlace& place) {
     program.mainWindowPlace = place;
     program.platform.moveWindow(program.mainWindow, place.left, place.top);
-}
-
-void MainWindowEvents::onEvent(const Event& event) {
-    switch (event.kind) {
-        case EventKind::Timer:
-            if (event.control == "时钟1") {
-                onClockTick(program_);
-            } else if (event.control == "时钟2") {
-                onConfirmTick(program_);
-            }
-            break;
-        case EventKind::Hotkey:
-            onHotkey(program_, event.arg);
-            break;
-        case EventKind::TrayNotify:
-            onTrayNotify(program_, event.arg);
-            break;
-        case EventKind::Destroyed:
-            onMainWindowDestroyed(program_, event.arg);
-            break;
-        case EventKind::ShellRestarted:
-            onShellRestarted(program_);
-            break;
-        default:
-            break;
-    }
 }
 
 }  // namespace varnel
