@@ -23,14 +23,12 @@ sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
 sys.path.insert(0, HERE)
 
 import figures  # noqa: E402
-from defaults import next_shutdown_minute, scenario_settings, with_shutdown_time  # noqa: E402
-from harness import (WAIT, Session, _CALL, controls_sized, find_control,  # noqa: E402
-                     parse_relay, settings_text)
+from harness import (CALL, COUNTDOWN, WAIT, Session, controls_sized, find_control,  # noqa: E402
+                     next_minute, parse_relay, scenario_settings, with_shutdown_time)
 
 MINIMAL = "minimal_window.exe"
 MINIMAL_DLLS = "minimal_window_dlls.exe"  # the same, with varnel.exe's system DLLs
 PROBE = "launch_probe.exe"
-COUNTDOWN_TITLE = " 关机提示"
 
 
 def bench_tool(name):
@@ -63,7 +61,7 @@ class RelayTail:
         *lines, self.pending = (self.pending + data).split(b"\n")
         for line in lines:
             text = line.decode("latin-1").rstrip("\r")
-            if _CALL.match(text):
+            if CALL.match(text):
                 self.seen.extend((now, call) for call in parse_relay(text))
 
     def follow(self, seconds, until=None):
@@ -135,7 +133,7 @@ def launch(session, exe, idle_ms):
         raise AssertionError(f"{exe}: {memory['error']}")
     status = proc_status(linux_process(session, exe))
     open(release, "w").close()
-    probe.process.wait(WAIT)
+    probe.wait(WAIT)
     os.remove(release)
     return {"visibleMs": shown["visibleMs"], "class": shown["class"],
             "workingSet": memory["workingSet"], "pagefileUsage": memory["pagefileUsage"],
@@ -144,7 +142,7 @@ def launch(session, exe, idle_ms):
 
 
 def measure_startup(runs, idle_ms):
-    with Session("bench_startup", settings=settings_text(scenario_settings())) as s:
+    with Session("bench_startup", settings=scenario_settings()) as s:
         programs = ("varnel.exe", MINIMAL, MINIMAL_DLLS)
         for exe in programs[1:]:
             shutil.copy(bench_tool(exe), s.path(exe))
@@ -163,7 +161,7 @@ def measure_startup(runs, idle_ms):
 
 
 def measure_idle(seconds):
-    with Session("bench_idle", settings=settings_text(scenario_settings())) as s:
+    with Session("bench_idle", settings=scenario_settings()) as s:
         s.start()
         s.wait_start_up()
         shutil.copy(bench_tool(MINIMAL), s.path(MINIMAL))
@@ -195,7 +193,7 @@ def clock_timer_calls(tail, handle):
 
 
 def measure_phase(seconds):
-    with Session("bench_phase", settings=settings_text(scenario_settings()),
+    with Session("bench_phase", settings=scenario_settings(),
                  relay=["user32.SetTimer"]) as s:
         s.start()
         handle = s.wait_start_up()
@@ -214,9 +212,9 @@ def measure_phase(seconds):
 
 
 def measure_shutdown():
-    minute = next_shutdown_minute()
+    minute = next_minute(25)
     settings = with_shutdown_time(scenario_settings(), minute)
-    with Session("bench_shutdown", settings=settings_text(settings),
+    with Session("bench_shutdown", settings=settings,
                  relay=["user32.ExitWindowsEx"]) as s:
         s.start()
         s.wait_start_up()
@@ -226,23 +224,21 @@ def measure_shutdown():
         if not calls:
             raise AssertionError("no shutdown request")
         seen, _ = calls[0]
-        s.wait_exit(WAIT)
+        s.wait_exit()
         result(minute=minute, delay=seen - minute)
 
 
 def measure_countdown():
-    with Session("bench_countdown", settings=settings_text(scenario_settings()),
+    with Session("bench_countdown", settings=scenario_settings(),
                  relay=["user32.ExitWindowsEx", "user32.SetTimer"]) as s:
         s.start()
         handle = s.wait_start_up()
-        s.click_tray_icon(3)
-        s.popup_menu()
-        s.keys("Down", "Down", "Down", "Down", "Return")  # 倒计时关机窗口
-        window = s.wait_window(title=COUNTDOWN_TITLE)
+        s.menu("Down", "Down", "Down", "Down")  # 倒计时关机窗口
+        window = s.wait_window(text=COUNTDOWN)
         minutes, = controls_sized(window, 53, 33)
         s.set_text(minutes, "1")
         echo, = controls_sized(window, 45, 24)
-        s.wait_for(lambda: find_control(s.window(title=COUNTDOWN_TITLE),
+        s.wait_for(lambda: find_control(s.window(text=COUNTDOWN),
                                         handle=echo["handle"])["text"] == "1",
                    WAIT, "the minutes echoed")
         tail = RelayTail(s)
@@ -256,7 +252,7 @@ def measure_countdown():
         requests = tail.calls("ExitWindowsEx")
         if not starts or not requests:
             raise AssertionError(f"start seen: {bool(starts)}, request seen: {bool(requests)}")
-        s.wait_exit(WAIT)
+        s.wait_exit()
         result(started=starts[0], requested=requests[0][0],
                error=requests[0][0] - starts[0] - 60)
 

@@ -1,47 +1,98 @@
-"""First start in an empty directory: defaults, the modal configuration window, then the main window."""
+"""The program's life from a first start: the defaults and the modal configuration window, the
+clock with its hotkeys and tray icon; start with Windows set by a save, deleted under both roots
+by the restore (which restarts into the defaults) and by a save with the option cleared; the
+show/hide hotkey, and the shutdown hotkey pressed twice. Then shutdown at start: the question,
+where No goes on to the exit hotkey and Yes requests the shutdown."""
 
+import time
 import unittest
 
-from defaults import DEFAULT_SETTINGS
-from harness import SETTINGS_NAME, Session, gbk, ini_value, parse_ini
+from harness import (CTRL, DEFAULTS, EXE, IDNO, IDYES, RUN_KEYS, WAIT, WIZARD, Session, controls,
+                     find_control, parse_ini, scenario_settings)
 
-WIZARD_TITLE = "Varnel 程序配置"
+FINISH = ("设置已经成功，重启后生效！", "设置成功! 程序重启后生效。\r\n 是否立刻重启？ \r\n‘是’为立刻重新启动程序")
+RESTORE = ("恢复默认置", "恢复程序的默认置! 程序重启后生效。\r\n 是否立刻重启？ \r\n‘是’为重启后生效‘否’为取消并返回")
 
 
 class FirstStart(unittest.TestCase):
-    def test_defaults_written_and_configuration_window_modal(self):
-        with Session(self.id()) as s:
+    def answer(self, s, answer):
+        """Answers the Yes/No box that comes up; returns its title and text."""
+        box = s.message_box()
+        self.assertEqual(box["buttons"], [IDYES, IDNO])
+        s.answer(box, answer)
+        return box["title"], box["text"]
+
+    def wizard(self, s, click=None):
+        """Ctrl+F10: the configuration window on its last page, a control on page 2 clicked."""
+        s.keys("ctrl+F10")
+        wizard = s.wait_window(text=WIZARD)
+        if click:
+            s.set_page(wizard, 2)
+            s.click(find_control(wizard, text=click))
+        s.set_page(wizard, 5)
+        return wizard
+
+    def finish(self, s, click=None):
+        wizard = self.wizard(s, click)
+        s.click(next(c for c in controls(wizard) if c["text"] in ("下一步", "完成")))  # now 完成
+        self.assertEqual(self.answer(s, IDNO), FINISH)
+        s.wait_for(lambda: not s.window(text=WIZARD), WAIT, "the window to close")
+
+    def test_from_the_first_start(self):
+        if (22, 50) <= time.localtime()[3:5] <= (23, 0):
+            self.skipTest("too near the defaults' shutdown time, 23:00")
+        relay = ["user32.RegisterHotKey", "shell32.Shell_NotifyIconW", "user32.ExitWindowsEx"]
+        with Session(self.id(), relay=relay) as s:
             s.start()
-            wizard = s.wait_window(title=WIZARD_TITLE)
-            s.mark("configuration window")
-
-            data = s.read_bytes(SETTINGS_NAME)
-            self.assertEqual(parse_ini(data), DEFAULT_SETTINGS)
-            for section, _ in DEFAULT_SETTINGS:
-                self.assertIn(gbk(f"[{section}]"), data, "section names are GBK bytes")
-
-            # Modal: start-up waits behind it, its owner takes no input.
-            self.assertTrue(wizard["enabled"])
-            self.assertNotEqual(wizard["owner"], 0, "the window has an owner")
-            owner = s.window(handle=wizard["owner"], visible=None)
-            self.assertIsNotNone(owner, "the owner is a window of the program")
-            self.assertFalse(owner["enabled"], "the owner is disabled while the window is open")
-            self.assertFalse(owner["visible"], "the main window is shown only after it closes")
-            self.assertIsNone(ini_value(parse_ini(data), "句柄", "窗口句柄"))
-
+            wizard = s.wait_window(text=WIZARD)
+            self.assertEqual(parse_ini(s.read_bytes()), DEFAULTS)
+            main = s.window(handle=wizard["owner"], visible=None)
+            self.assertEqual((main["visible"], main["enabled"]), (False, False), "modal, first")
             s.close(wizard)
-            handle = s.wait_start_up()
-            main = s.window(handle=handle)
-            self.assertIsNotNone(main, f"a visible window with the stored handle {handle}")
-            self.assertEqual(main["handle"], owner["handle"], "the owner was the main window")
-            self.assertTrue(main["enabled"])
-            self.assertIsNone(s.window(title=WIZARD_TITLE, visible=None))
-            self.assertTrue(s.running())
+            self.assertEqual(s.wait_start_up(), main["handle"])
+            self.assertEqual(s.window(handle=main["handle"])["rect"], [785, 566, 229, 152])
+            self.assertEqual([[*c.args[2:], c.retval > 0] for c in s.relay_calls("RegisterHotKey")],
+                             [[CTRL, vk, True] for vk in (121, 122, 123, 120)])
+            tray = s.relay_calls("Shell_NotifyIconW")
+            self.assertEqual([c.args[0] for c in tray], [0], "the tray icon added (NIM_ADD)")
 
-            final = s.read_settings()
-            self.assertEqual(final[:len(DEFAULT_SETTINGS)], DEFAULT_SETTINGS)
-            self.assertEqual(final[len(DEFAULT_SETTINGS):],
-                             [("句柄", [("窗口句柄", str(handle))]), ("倒计时窗口样式", [("样式", "1")])])
+            exe = f'"{s.windows_path(EXE)}"'
+            self.finish(s, "开机自动运行Varnel")
+            self.assertEqual(s.setting("开机自动运行Varnel", "是"), "真")
+            self.assertEqual([s.run_value(key) for key in RUN_KEYS], [exe, None])
+            s.tool("reg", "add", RUN_KEYS[1], "/v", "devora", "/d", exe, "/f")
+            s.post(find_control(self.wizard(s), text="恢复默认置"), 0x0203)  # WM_LBUTTONDBLCLK
+            self.assertEqual(self.answer(s, IDYES), RESTORE)
+            s.wait_exit()
+            new = s.wait_for(lambda: (h := s.setting("句柄", "窗口句柄")) != str(main["handle"])
+                             and h, WAIT, "the new instance")
+            self.assertEqual(parse_ini(s.read_bytes()), DEFAULTS + [
+                ("句柄", [("窗口句柄", new)]), ("倒计时窗口样式", [("样式", "1")])])
+            self.assertEqual([c.retval != 0 for c in s.relay_calls("RegisterHotKey")], [True] * 8,
+                             "released by the old instance before the new one registers them")
+            self.assertEqual([s.run_value(key) for key in RUN_KEYS], [None, None])
+            for key in RUN_KEYS:
+                s.tool("reg", "add", key, "/v", "devora", "/d", exe, "/f")
+            self.finish(s)  # the option cleared
+            self.assertEqual([s.run_value(key) for key in RUN_KEYS], [None, None])
+            for shown in (False, True):
+                s.keys("ctrl+F11")
+                s.wait_window(handle=int(new), visible=shown)
+            s.keys("ctrl+F9", 2000, "ctrl+F9")  # confirmed 1 to 3 s after the first press
+            self.assertTrue(s.wait_call("ExitWindowsEx")[0].args[0] & 0x4, "forced, by default")
+            s.wait_for(lambda: all(b"wineserver" in c for _, c in s.wine_processes()), WAIT,
+                       "the end of every program of the session")
+
+            s.write(scenario_settings(程序起动后立刻关机=True, 强行关机=False))
+            s.start()
+            self.assertEqual(self.answer(s, IDNO), ("立即关机", "是否立即关机！"))
+            s.wait_start_up()
+            self.assertEqual(s.relay_calls("ExitWindowsEx"), [], "No goes on with start-up")
+            s.keys("ctrl+F12")
+            s.wait_exit()
+            s.start()
+            self.assertEqual(self.answer(s, IDYES), ("立即关机", "是否立即关机！"))
+            self.assertEqual(s.wait_call("ExitWindowsEx")[0].args[0], 0x9, "not forced")
 
 
 if __name__ == "__main__":
