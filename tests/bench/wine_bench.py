@@ -24,7 +24,7 @@ sys.path.insert(0, HERE)
 
 import figures  # noqa: E402
 from harness import (CALL, COUNTDOWN, WAIT, Session, controls_sized, find_control,  # noqa: E402
-                     next_minute, parse_relay, scenario_settings, with_shutdown_time)
+                     next_minute, parse_relay, scenario_settings)
 
 MINIMAL = "minimal_window.exe"
 MINIMAL_DLLS = "minimal_window_dlls.exe"  # the same, with varnel.exe's system DLLs
@@ -119,7 +119,7 @@ def launch(session, exe, idle_ms):
     """One start of `exe` through the probe: its time to visible, GetProcessMemoryInfo
     and /proc of its Wine process, both read once it has been idle for idle_ms."""
     release = session.path("release")
-    probe = session.spawn(bench_tool(PROBE), session.windows_path(exe), idle_ms)
+    probe = session.spawn(bench_tool(PROBE), "Z:" + session.path(exe).replace("/", "\\"), idle_ms)
     shown = probe.report()
     if "error" in shown:
         raise AssertionError(f"{exe}: {shown['error']}")
@@ -174,7 +174,7 @@ def measure_idle(seconds):
         time.sleep(seconds)
         after = cpu_seconds(varnel), cpu_seconds(minimal)
         elapsed = time.monotonic() - since
-        if not s.running():
+        if s.apps[-1].poll() is not None:
             raise AssertionError("varnel.exe ended while idle")
         result(seconds=elapsed, varnelCpu=after[0] - before[0], minimalCpu=after[1] - before[1])
 
@@ -213,7 +213,7 @@ def measure_phase(seconds):
 
 def measure_shutdown():
     minute = next_minute(25)
-    settings = with_shutdown_time(scenario_settings(), minute)
+    settings = scenario_settings(minute)
     with Session("bench_shutdown", settings=settings,
                  relay=["user32.ExitWindowsEx"]) as s:
         s.start()

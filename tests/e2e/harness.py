@@ -1,8 +1,8 @@
-"""The driver of the end-to-end scenarios, configured by the environment CMakeLists.txt sets:
-a Session runs the real varnel.exe under Wine in Xvfb, in a directory, a copy of a Wine prefix
-and an X display of its own, watches it through tools/winprobe.exe, the files it writes and a
-relay trace of chosen Windows calls, and stops and reaps everything it started."""
+"""The driver of the end-to-end scenarios, set up by CMakeLists.txt: a Session runs varnel.exe under
+Wine in Xvfb, with its own directory, Wine prefix and display, watches it (tools/winprobe.exe, its
+files, a relay trace of chosen Windows calls) and stops and reaps everything it started."""
 
+import contextlib
 import ctypes
 import fcntl
 import json
@@ -21,7 +21,6 @@ from subprocess import DEVNULL
 EXE, SETTINGS, WIZARD, COUNTDOWN = "varnel.exe", "关机时间.ini", "Varnel 程序配置", " 关机提示"
 WAIT = 90  # for a machine busy with builds; a passing scenario never waits this long
 CTRL = 0x2 | 0x4000  # MOD_CONTROL with MOD_NOREPEAT, as every hotkey is registered
-IDOK, IDYES, IDNO = 1, 6, 7
 RUN_KEYS = [root + r"\SOFTWARE\Microsoft\Windows\CurrentVersion\Run" for root in ("HKLM", "HKCU")]
 # What a first start writes; the main window, 229 x 152, in the corner of the 1024 x 768 screen.
 DEFAULTS = [("开机自动运行Varnel", [("是", "假")]), ("隐藏启动", [("是", "假")]),
@@ -31,33 +30,40 @@ DEFAULTS = [("开机自动运行Varnel", [("是", "假")]), ("隐藏启动", [("
             ("打开软件配置程序", [("1", "0"), ("2", "9")]), ("显示或隐藏窗口", [("1", "0"), ("2", "10")]),
             ("退出程序", [("1", "0"), ("2", "11")]), ("热键关机", [("1", "0"), ("2", "8")]),
             ("窗口位置", [("1", "785"), ("2", "566"), ("1_1", "1024"), ("2_1", "768")])]
+# For each prefix copy: a virtual desktop, every window inside one X window; the calls to trace.
+USER_REG = r"""
+[Software\\Wine\\Explorer] 1
+"Desktop"="Default"
+[Software\\Wine\\Explorer\\Desktops] 1
+"Default"="1024x768"
+[Software\\Wine\\Debug] 1
+"RelayInclude"="%s"
+"""
 WINE, TOOLS, WORK = (os.environ.get(f"VARNEL_{n}", "") for n in ("WINE", "E2E_TOOLS", "E2E_WORK"))
 
 
 def wine_env(prefix, **extra):
     env = {k: v for k, v in os.environ.items() if not k.startswith("WINE") and k != "DISPLAY"}
     # No Mono/Gecko installers, no menu entries written into $HOME, GBK as the ANSI code page.
-    env.update(WINEPREFIX=prefix, WINEARCH=os.environ["VARNEL_WINEARCH"], WINEDEBUG="-all",
-               WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", LANG="zh_CN.UTF-8",
-               LC_ALL="zh_CN.UTF-8")
-    return {**env, **extra}
+    return {**env, "WINEPREFIX": prefix, "WINEARCH": os.environ["VARNEL_WINEARCH"],
+            "WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
+            "LANG": "zh_CN.UTF-8", "LC_ALL": "zh_CN.UTF-8", **extra}
 
 
 def wineserver(prefix, *args):
-    """Runs wineserver for a prefix. Once the server is gone (-w), removes the server directory
-    (/tmp/wine-XXXXXX) that Debian's Wine names in the prefix, so that no copy reuses it."""
+    """After -w, the server gone: removes the directory Debian's Wine names in the prefix (a copy
+    of the prefix must not reuse it)."""
     subprocess.run([os.path.join(os.path.dirname(WINE), "wineserver"), *args], env=wine_env(prefix),
                    timeout=60, check=args == ("-p",))
-    record = os.path.join(prefix, "wineserver")
-    if args == ("-w",) and os.path.exists(record):
-        if re.fullmatch(r"wine-\w+", name := pathlib.Path(record).read_text().strip()):
+    record = pathlib.Path(prefix, "wineserver")
+    if args == ("-w",) and record.exists():
+        if re.fullmatch(r"wine-\w+", name := record.read_text().strip()):
             shutil.rmtree(os.path.join(tempfile.gettempdir(), name), ignore_errors=True)
-        os.remove(record)
+        record.unlink()
 
 
 def template_prefix():
-    """The prefix the scenarios of this build copy, booted by the first that needs it, with a
-    virtual desktop of 1024 x 768 (every window inside one X window)."""
+    """The prefix the scenarios of this build copy, booted by the first that needs it."""
     version = subprocess.run([WINE, "--version"], capture_output=True, text=True, check=True)
     prefix = os.path.join(WORK, "prefix-" + re.sub(r"[^\w.-]+", "_", version.stdout.strip()
                                                    + "-" + os.environ["VARNEL_WINEARCH"]))
@@ -66,24 +72,19 @@ def template_prefix():
         fcntl.flock(lock, fcntl.LOCK_EX)  # parallel scenarios wait for one boot
         if not os.path.exists(os.path.join(prefix, ".varnel-ready")):
             shutil.rmtree(prefix, ignore_errors=True)  # a boot that did not finish
-            key = r"HKCU\Software\Wine\Explorer"
-            for args in (["wineboot", "-i"], ["reg", "add", key, "/v", "Desktop", "/d", "Default"],
-                         ["reg", "add", key + r"\Desktops", "/v", "Default", "/d", "1024x768"]):
-                subprocess.run([WINE, *args], env=wine_env(prefix), check=True, timeout=300,
-                               stdout=DEVNULL, stderr=DEVNULL)
+            subprocess.run([WINE, "wineboot", "-i"], env=wine_env(prefix), check=True, timeout=300,
+                           stdout=DEVNULL, stderr=DEVNULL)
             wineserver(prefix, "-w")
             open(os.path.join(prefix, ".varnel-ready"), "w").close()
     return prefix
 
 
-def settings_text(rows):
-    """INI text with CRLF line ends from [(section, [(key, value), ...]), ...]."""
+def settings_text(rows):  # INI text, CRLF line ends, from [(section, [(key, value), ...]), ...]
     return "".join(f"[{s}]\r\n" + "".join(f"{k}={v}\r\n" for k, v in keys) for s, keys in rows)
 
 
 def parse_ini(data):
-    """The rows of settings_text, in file order, from GBK bytes."""
-    sections = []
+    sections = []  # rows, from GBK bytes
     for line in data.decode("gbk").splitlines():
         if line.startswith("["):
             sections.append((line[1:-1], []))
@@ -92,24 +93,15 @@ def parse_ini(data):
     return sections
 
 
-def scenario_settings(**options):
-    """The defaults with on/off options changed, e.g. scenario_settings(强行关机=False), and a
-    shutdown time far from now, so that the schedule stays quiet."""
-    rows = [(s, [("是", "真" if options[s] else "假")] if s in options else keys)
-            for s, keys in DEFAULTS]
-    return with_shutdown_time(rows, time.time() + 12 * 3600)
+def scenario_settings(when=None, **options):  # e.g. 强行关机=False, the shutdown at when or far off
+    hour, minute = time.localtime(when or time.time() + 12 * 3600)[3:5]
+    changed = {s: [("是", "真" if on else "假")] for s, on in options.items()}
+    changed["关机时间"] = [("小时", str(hour)), ("分钟", str(minute))]
+    return [(s, changed.get(s, keys)) for s, keys in DEFAULTS]
 
 
-def next_minute(room):
-    """The start of the first minute at least `room` seconds from now (seconds since the epoch)."""
+def next_minute(room):  # the first start of a minute at least room seconds from now
     return (int(time.time() + room) // 60 + 1) * 60
-
-
-def with_shutdown_time(rows, when):
-    """The rows with the shutdown time set to the minute of `when` (seconds since the epoch)."""
-    hour, minute = time.localtime(when)[3:5]
-    return [(s, [("小时", str(hour)), ("分钟", str(minute))] if s == "关机时间" else keys)
-            for s, keys in rows]
 
 
 CALL = re.compile(r"^([0-9a-f]+):([0-9a-f]+):Call [\w.-]+\.(\w+)\((.*)\) ret=[0-9a-f]+$")
@@ -117,7 +109,7 @@ RET = re.compile(r"^[0-9a-f]+:([0-9a-f]+):Ret  [\w.-]+\.(\w+)\(\) retval=([0-9a-
 
 
 def parse_relay(text):
-    """The calls of a +pid,+relay trace: pid, function, args (None for a string) and retval."""
+    """The calls in a +pid,+relay trace: pid, function, args (None for a string), retval."""
     calls, open_calls = [], {}
     for line in text.splitlines():
         if m := CALL.match(line):
@@ -130,25 +122,20 @@ def parse_relay(text):
     return calls
 
 
-def controls(window):
-    for child in window["children"]:
-        yield child
-        yield from controls(child)
+def controls(window):  # every one inside, depth first
+    return [c for child in window["children"] for c in (child, *controls(child))]
 
 
 def find_control(window, **fields):
     return next((c for c in controls(window) if all(c[k] == v for k, v in fields.items())), None)
 
 
-def controls_sized(window, width, height):
-    """Controls of that size, left to right: how to find those whose texts change."""
+def controls_sized(window, width, height):  # how to find controls whose texts change
     return sorted((c for c in controls(window) if c["rect"][2:] == [width, height]),
                   key=lambda c: c["rect"][:2])
 
 
 class Session:
-    """One scenario's directory, prefix copy, X display and programs."""
-
     def __init__(self, name, settings=None, relay=()):
         self.name, self.settings, self.relay = name, settings, relay
         self.apps, self.spawned = [], []
@@ -156,21 +143,22 @@ class Session:
     def __enter__(self):
         ctypes.CDLL(None).prctl(36, 1, 0, 0, 0)  # PR_SET_CHILD_SUBREAPER: Wine's daemons are ours
         template = template_prefix()
-        self.evidence = os.path.join(WORK, "failures", self.name)
+        self.evidence = os.path.join(WORK, "failures", self.name)  # of a failure
         shutil.rmtree(self.evidence, ignore_errors=True)
         self.dir = tempfile.mkdtemp(prefix="varnel-e2e-")
         self.prefix, self.app_dir = os.path.join(self.dir, "prefix"), os.path.join(self.dir, "app")
         self.data_dir = self.app_dir  # where the program keeps its settings
         subprocess.run(["cp", "-a", template, self.prefix], check=True)
-        if self.relay:
-            with open(os.path.join(self.prefix, "user.reg"), "a", newline="") as f:
-                f.write('\n[Software\\\\Wine\\\\Debug] 1\n"RelayInclude"="%s"\n'
-                        % ";".join(self.relay))
+        with open(os.path.join(self.prefix, "user.reg"), "a", newline="") as f:
+            f.write(USER_REG % ";".join(self.relay))
         os.mkdir(self.app_dir)
         shutil.copy(os.environ["VARNEL_EXE"], self.path(EXE))
         shutil.copy(os.environ["VARNEL_ICON"], self.path("图标.ico"))
         if self.settings is not None:
             self.write(self.settings)
+        # One server for the session, up before any program: two programs starting at once in a
+        # fresh prefix may each start their own.
+        wineserver(self.prefix, "-p")
         read, write = os.pipe()
         self.spawned.append(subprocess.Popen(
             ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
@@ -181,11 +169,6 @@ class Session:
             number += piece
         os.close(read)
         self.display = ":" + number.decode().strip()
-        try:  # one server for the session, up before any program: two programs starting at
-            wineserver(self.prefix, "-p")  # once in a fresh prefix may each start their own
-        except BaseException:
-            self.__exit__(None, None, None)
-            raise
         return self
 
     def __exit__(self, kind, error, trace):
@@ -196,34 +179,27 @@ class Session:
         for process in self.apps:
             process.kill()
             process.wait()
-        wineserver(self.prefix, "-k")  # every process of the prefix
-        wineserver(self.prefix, "-w")  # and then its server
+        for step in ("-k", "-w") * 2:  # every process of the prefix, its server; once more for any
+            wineserver(self.prefix, step)  # that a shutdown under way (wineboot) started meanwhile
         for process in self.spawned:
             process.terminate()
             process.wait()
-        leftovers = self.wine_processes()
-        for pid, _ in leftovers:
+        for pid, _ in (leftovers := self.wine_processes()):
             os.kill(pid, signal.SIGKILL)
         reaped = time.monotonic() + 5
-        while time.monotonic() < reaped:  # every child, ours or adopted
-            try:
+        with contextlib.suppress(ChildProcessError):  # none left
+            while time.monotonic() < reaped:  # every child, ours or adopted
                 os.waitpid(-1, os.WNOHANG)[0] or time.sleep(0.05)
-            except ChildProcessError:
-                break
         shutil.rmtree(self.dir, ignore_errors=True)
         if leftovers and kind is None:
             raise AssertionError(f"processes left behind: {leftovers}")
 
-    def wine_processes(self):
-        """(Linux pid, command line) of every process running in this session's prefix."""
-        found = []
-        for pid in filter(str.isdigit, os.listdir("/proc")):
-            try:
-                if f"WINEPREFIX={self.prefix}".encode() in pathlib.Path(
-                        f"/proc/{pid}/environ").read_bytes().split(b"\0"):
-                    found.append((int(pid), pathlib.Path(f"/proc/{pid}/cmdline").read_bytes()))
-            except OSError:
-                continue
+    def wine_processes(self):  # (Linux pid, command line) of every one in the session's prefix
+        found, mark = [], f"WINEPREFIX={self.prefix}".encode()
+        for process in pathlib.Path("/proc").glob("[0-9]*"):
+            with contextlib.suppress(OSError):  # ended meanwhile
+                if mark in (process / "environ").read_bytes().split(b"\0"):
+                    found.append((int(process.name), (process / "cmdline").read_bytes()))
         return found
 
     def env(self, **extra):
@@ -232,12 +208,7 @@ class Session:
     def path(self, name):
         return os.path.join(self.app_dir, name)
 
-    def windows_path(self, name):
-        return "Z:" + self.path(name).replace("/", "\\")
-
-    def start(self, exe=None, log="relay.txt"):
-        """Starts varnel.exe (or a copy elsewhere), its relay trace or output going to `log` in
-        the session's directory; returns its process."""
+    def start(self, exe=None, log="relay.txt"):  # varnel.exe or a copy, traced into log
         exe = exe or self.path(EXE)
         with open(os.path.join(self.dir, log), "wb") as out:
             self.apps.append(subprocess.Popen(
@@ -245,18 +216,10 @@ class Session:
                 env=self.env(**{"WINEDEBUG": "+pid,+relay"} if self.relay else {})))
         return self.apps[-1]
 
-    @property
-    def app(self):
-        return self.apps[-1]
-
-    def running(self):
-        return self.app.poll() is None
-
     def wait_exit(self):
-        return self.app.wait(WAIT)
+        return self.apps[-1].wait(WAIT)
 
-    def wait_for(self, condition, timeout, what, every=0.1):
-        """Polls condition() until it gives a true value, and returns that."""
+    def wait_for(self, condition, timeout, what, every=0.1):  # returns condition()'s true value
         deadline = time.monotonic() + timeout
         while not (value := condition()):
             if time.monotonic() > deadline:
@@ -264,8 +227,7 @@ class Session:
             time.sleep(every)
         return value
 
-    def tool(self, exe, *args):
-        """Runs a Windows program in this prefix to its end; returns (status, output)."""
+    def tool(self, exe, *args):  # a Windows program, to its end
         with tempfile.TemporaryFile(dir=self.dir) as out:  # a pipe would stay open in Wine daemons
             done = subprocess.run([WINE, exe, *map(str, args)], env=self.env(), cwd=self.app_dir,
                                   stdin=DEVNULL, stdout=out, stderr=DEVNULL, timeout=WAIT)
@@ -273,8 +235,7 @@ class Session:
             return done.returncode, out.read().decode("utf-8", "replace").replace("\r\n", "\n")
 
     def spawn(self, exe, *args):
-        """Starts a program that stays until the session ends (by path, or by name among the
-        tools); its report() waits for its first line of output and reads it as JSON."""
+        """Starts a program that stays until the session ends; report() reads its first line."""
         out = pathlib.Path(self.dir, f"spawned-{len(self.spawned)}.out")
         with open(out, "wb") as f:
             process = subprocess.Popen([WINE, os.path.join(TOOLS, exe), *map(str, args)],
@@ -282,7 +243,7 @@ class Session:
                                        stderr=DEVNULL)
         process.out = out
         process.report = lambda: json.loads(self.wait_for(
-            lambda: b"\n" in out.read_bytes() and out.read_bytes().split(b"\n")[0], WAIT, exe))
+            lambda: b"\n" in (data := out.read_bytes()) and data.split(b"\n")[0], WAIT, exe))
         self.spawned.append(process)
         return process
 
@@ -293,15 +254,12 @@ class Session:
         return json.loads(out)
 
     def windows(self, cls=None):
-        """Top-level windows and their controls: every one of a class, or else the program's
-        (of a process with a window of the program's class)."""
+        """Top-level windows and their controls: all of a class, or else the program's."""
         found = self.probe("list")
         mine = {c["pid"] for w in found for c in [w, *controls(w)] if c["cls"] == "VarnelWindow"}
         return [w for w in found if (w["cls"].lower() == cls.lower() if cls else w["pid"] in mine)]
 
-    def window(self, **fields):
-        """The program's first top-level window with those fields, visible unless they say
-        visible=None (either)."""
+    def window(self, **fields):  # the program's first with those fields, visible unless told
         fields.setdefault("visible", True)
         return next((w for w in self.windows()
                      if all(v is None or w[k] == v for k, v in fields.items())), None)
@@ -325,51 +283,38 @@ class Session:
         self.probe("settext", control["handle"], text)
 
     def keys(self, *keys):
-        """Presses through SendInput, e.g. "ctrl+F11", "Down"; a number is a pause in ms.
-        Returns the times between the presses in ms."""
-        return self.probe("keys", *keys)
-
-    def message_box(self):
-        """Waits for a message box of the program: {title, text, buttons (ids), window}."""
-        box = self.wait_window(cls="#32770")
-        return {"title": box["text"], "text": find_control(box, id=0xFFFF)["text"], "window": box,
-                "buttons": sorted(c["id"] for c in controls(box) if c["cls"] == "Button")}
-
-    def answer(self, box, button):
-        self.click(find_control(box["window"], id=button))
+        """Presses through SendInput, e.g. "ctrl+F11", "Down"; a number is a pause in ms."""
+        self.probe("keys", *keys)
 
     def menu(self, *keys):
-        """A right click on the tray icon and an item picked with keys (SendInput: keys from
-        xdotool reach the X window under the pointer and may miss the menu)."""
+        """The tray menu, and an item picked with keys: SendInput, as xdotool's go to the X
+        window under the pointer."""
         self.tray_click(3)
         self.wait_window(cls="#32768")
         self.keys(*keys, "Return")
 
     def tray_click(self, button):
-        """A real click, 1 left, 3 right, on the program's icon, the only one at the right end
-        of the virtual desktop's taskbar (each icon is 20 pixels wide)."""
-        left, top, width, height = self.wait_for(lambda: self.windows("Shell_TrayWnd"), WAIT,
-                                                 "the taskbar")[0]["rect"]
-        subprocess.run(["xdotool", "mousemove", str(left + width - 10), str(top + height // 2),
-                        "click", str(button)], env={**os.environ, "DISPLAY": self.display},
-                       check=True)
+        """A real click (1 left, 3 right) on the only icon, 20 pixels wide, on the taskbar."""
+        x, y, width, height = self.wait_for(lambda: self.windows("Shell_TrayWnd"), WAIT,
+                                            "the taskbar")[0]["rect"]
+        subprocess.run(["xdotool", "mousemove", str(x + width - 10), str(y + height // 2), "click",
+                        str(button)], env={**os.environ, "DISPLAY": self.display}, check=True)
 
-    def write(self, data, name=SETTINGS):
-        """Writes a file beside the exe: settings rows, text as GBK, or bytes."""
+    def write(self, data):
+        """Writes the settings file beside the exe: rows, text as GBK, or bytes."""
         data = settings_text(data) if isinstance(data, list) else data
-        data = data.encode("gbk") if isinstance(data, str) else data
-        pathlib.Path(self.path(name)).write_bytes(data)
+        pathlib.Path(self.path(SETTINGS)).write_bytes(data.encode("gbk") if isinstance(data, str)
+                                                      else data)
 
     def read_bytes(self):
-        """The settings file, None while there is none."""
-        path = pathlib.Path(self.data_dir, SETTINGS)
-        return path.read_bytes() if path.exists() else None
+        with contextlib.suppress(FileNotFoundError):
+            return pathlib.Path(self.data_dir, SETTINGS).read_bytes()
 
     def setting(self, section, key):
         return dict(dict(parse_ini(self.read_bytes() or b"")).get(section, [])).get(key)
 
     def wait_start_up(self):
-        """Waits for start-up's last writes (the handle, then style "1"); returns the handle."""
+        """Waits for start-up's last writes, the handle then style "1"; returns the handle."""
         self.wait_for(lambda: self.setting("倒计时窗口样式", "样式") == "1", WAIT, "start-up's end")
         return int(self.setting("句柄", "窗口句柄"))
 
@@ -383,29 +328,21 @@ class Session:
         return [c for c in calls if function in (None, c.function)]
 
     def wait_call(self, function, timeout=WAIT):
-        """The first relayed call of `function` and the wall-clock time it was seen."""
+        """The first relayed call of `function`, and the wall-clock time it was seen."""
         call = self.wait_for(lambda: self.relay_calls(function), timeout, function, 0.01)[0]
         return call, time.time()
 
     def settle(self, *logs):
-        """Plays the user at start-up, OK on every message box and the first start's modal
-        configuration window closed, until the program of each log is in its event loop: its
-        own GetMessageW (Wine's services, started by the first program of a session, trace into
-        its log too; its own calls begin with its hotkeys or message boxes). Needs
-        RegisterHotKey, MessageBoxW and GetMessageW relayed."""
+        """Answers start-up's message boxes until the program of each log calls GetMessageW: its own
+        calls follow its first hotkey or box, Wine's services started by the first trace there."""
         def started(calls):
             first = next((c for c in calls if c.function in ("RegisterHotKey", "MessageBoxW")), 0)
             return first and any(c.function == "GetMessageW" and c.pid == first.pid
                                  for c in calls[calls.index(first):])
 
         def done():
-            found = self.windows()
-            enabled = {w["handle"]: w["enabled"] for w in found}
-            for window in found:
-                if window["cls"] == "#32770" and window["visible"]:
-                    self.click(find_control(window, id=IDOK))
-                elif window["text"] == WIZARD and not enabled.get(window["owner"], True):
-                    self.close(window)  # modal: its owner, the main window, takes no input
+            for box in (w for w in self.windows() if w["cls"] == "#32770" and w["visible"]):
+                self.click(find_control(box, id=1))  # IDOK
             return all(started(self.relay_calls(log=log)) for log in logs)
         self.wait_for(done, WAIT, f"the end of start-up ({logs})")
 

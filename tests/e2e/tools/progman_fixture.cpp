@@ -1,7 +1,6 @@
-// Stands in for the shell's desktop window, which Wine does not have: a top-level window of
-// class "ProgMan" with one child, for a program to find and set its window into. Prints both
-// handles as JSON and stays until it is ended. With "announce" it first tells every top-level
-// window that a new shell is up, as a restarted Explorer does.
+// Stands in for the shell's desktop window, which Wine does not have: a "ProgMan" window with one
+// child, to set a window into; prints both handles as JSON and stays. With "announce" it first
+// tells every top-level window that a new shell is up, as a restarted Explorer does.
 #include <windows.h>
 
 #include <cstdio>

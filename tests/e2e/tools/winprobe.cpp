@@ -1,6 +1,5 @@
 // Reads and works the windows of other programs in the same Wine prefix, as a user would, for
 // the end-to-end scenarios. Prints JSON; exit status 0 when done.
-//
 //   winprobe list                       every top-level window with its control tree
 //   winprobe settext HWND TEXT          WM_SETTEXT: the control reports the change
 //   winprobe post HWND MSG WPARAM LPARAM
@@ -26,11 +25,10 @@ std::string quoted(const std::wstring& text) {
     return out + "\"";
 }
 
-long long number(HWND window) {
-    return reinterpret_cast<INT_PTR>(window);
-}
-
 std::string describe(HWND window) {
+    auto number = [](HWND handle) {
+        return static_cast<long long>(reinterpret_cast<INT_PTR>(handle));
+    };
     RECT r{};
     GetWindowRect(window, &r);
     DWORD pid = 0;

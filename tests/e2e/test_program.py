@@ -1,29 +1,26 @@
-"""The program's life from a first start: the defaults and the modal configuration window, the
-clock with its hotkeys and tray icon; start with Windows set by a save, deleted under both roots
-by the restore (which restarts into the defaults) and by a save with the option cleared; the
-show/hide hotkey, and the shutdown hotkey pressed twice. Then shutdown at start: the question,
-where No goes on to the exit hotkey and Yes requests the shutdown."""
+"""The program as a user works it, from a first start; the tray icon and the countdown window."""
 
 import time
 import unittest
 
-from harness import (CTRL, DEFAULTS, EXE, IDNO, IDYES, RUN_KEYS, WAIT, WIZARD, Session, controls,
-                     find_control, parse_ini, scenario_settings)
+from harness import (COUNTDOWN, CTRL, DEFAULTS, EXE, RUN_KEYS, WAIT, WIZARD, Session, controls,
+                     controls_sized, find_control, parse_ini, scenario_settings)
+
+IDYES, IDNO = 6, 7
 
 FINISH = ("设置已经成功，重启后生效！", "设置成功! 程序重启后生效。\r\n 是否立刻重启？ \r\n‘是’为立刻重新启动程序")
 RESTORE = ("恢复默认置", "恢复程序的默认置! 程序重启后生效。\r\n 是否立刻重启？ \r\n‘是’为重启后生效‘否’为取消并返回")
 
 
-class FirstStart(unittest.TestCase):
+class Program(unittest.TestCase):
     def answer(self, s, answer):
-        """Answers the Yes/No box that comes up; returns its title and text."""
-        box = s.message_box()
-        self.assertEqual(box["buttons"], [IDYES, IDNO])
-        s.answer(box, answer)
-        return box["title"], box["text"]
+        """Answers the Yes/No message box that comes up; returns its title and text."""
+        box = s.wait_window(cls="#32770")
+        self.assertEqual({c["id"] for c in controls(box) if c["cls"] == "Button"}, {IDYES, IDNO})
+        s.click(find_control(box, id=answer))
+        return box["text"], find_control(box, id=0xFFFF)["text"]
 
-    def wizard(self, s, click=None):
-        """Ctrl+F10: the configuration window on its last page, a control on page 2 clicked."""
+    def wizard(self, s, click=None):  # Ctrl+F10, a control on page 2 clicked, the last page
         s.keys("ctrl+F10")
         wizard = s.wait_window(text=WIZARD)
         if click:
@@ -39,6 +36,10 @@ class FirstStart(unittest.TestCase):
         s.wait_for(lambda: not s.window(text=WIZARD), WAIT, "the window to close")
 
     def test_from_the_first_start(self):
+        """The defaults, the modal configuration window, the clock with its hotkeys and tray
+        icon; start with Windows set by a save, removed under both roots by the restore (a
+        restart into the defaults) and by a save with it cleared; the show/hide hotkey, the
+        shutdown hotkey twice; shutdown at start, No going on to the exit hotkey, Yes not."""
         if (22, 50) <= time.localtime()[3:5] <= (23, 0):
             self.skipTest("too near the defaults' shutdown time, 23:00")
         relay = ["user32.RegisterHotKey", "shell32.Shell_NotifyIconW", "user32.ExitWindowsEx"]
@@ -50,13 +51,12 @@ class FirstStart(unittest.TestCase):
             self.assertEqual((main["visible"], main["enabled"]), (False, False), "modal, first")
             s.close(wizard)
             self.assertEqual(s.wait_start_up(), main["handle"])
-            self.assertEqual(s.window(handle=main["handle"])["rect"], [785, 566, 229, 152])
+            self.assertTrue(s.window(handle=main["handle"]), "the clock shown after it closes")
             self.assertEqual([[*c.args[2:], c.retval > 0] for c in s.relay_calls("RegisterHotKey")],
                              [[CTRL, vk, True] for vk in (121, 122, 123, 120)])
-            tray = s.relay_calls("Shell_NotifyIconW")
-            self.assertEqual([c.args[0] for c in tray], [0], "the tray icon added (NIM_ADD)")
+            self.assertEqual([c.args[0] for c in s.relay_calls("Shell_NotifyIconW")], [0])  # added
 
-            exe = f'"{s.windows_path(EXE)}"'
+            exe = '"Z:' + s.path(EXE).replace("/", "\\") + '"'
             self.finish(s, "开机自动运行Varnel")
             self.assertEqual(s.setting("开机自动运行Varnel", "是"), "真")
             self.assertEqual([s.run_value(key) for key in RUN_KEYS], [exe, None])
@@ -90,9 +90,40 @@ class FirstStart(unittest.TestCase):
             self.assertEqual(s.relay_calls("ExitWindowsEx"), [], "No goes on with start-up")
             s.keys("ctrl+F12")
             s.wait_exit()
+            self.assertEqual(s.relay_calls("Shell_NotifyIconW")[-1].args[0], 2, "NIM_DELETE")
             s.start()
             self.assertEqual(self.answer(s, IDYES), ("立即关机", "是否立即关机！"))
             self.assertEqual(s.wait_call("ExitWindowsEx")[0].args[0], 0x9, "not forced")
+
+    def test_tray_menu_and_a_one_minute_countdown(self):
+        """A one-minute countdown keeps the system awake and requests the shutdown 60 s later."""
+        relay = ["user32.ExitWindowsEx", "kernel32.SetThreadExecutionState"]
+        with Session(self.id(), settings=scenario_settings(), relay=relay) as s:
+            s.start()
+            main = s.wait_start_up()
+            # A left click toggles the clock; from the menu's top: 显示窗口, 隐藏窗口.
+            for act, args, shown in [(s.tray_click, [1], False), (s.tray_click, [1], True),
+                                     (s.menu, ["Down", "Down"], False), (s.menu, ["Down"], True)]:
+                act(*args)
+                s.wait_window(handle=main, visible=shown)
+            s.menu("Down", "Down", "Down", "Down")  # 倒计时关机窗口
+            window = s.wait_window(text=COUNTDOWN)
+            self.assertFalse(s.window(handle=main)["enabled"], "opened from the menu: modal")
+            s.set_text(controls_sized(window, 53, 33)[0], "1")  # the minutes
+            start = find_control(window, text="计时")
+            for calls in (1, 2):  # started and stopped: kept awake, then let sleep again
+                s.click(start)
+                s.wait_for(lambda: len(s.relay_calls("SetThreadExecutionState")) >= calls, WAIT,
+                           "SetThreadExecutionState on the next tick")
+            self.assertEqual([c.args[0] for c in s.relay_calls("SetThreadExecutionState")],
+                             [0x80000001, 0x80000000], "ES_SYSTEM_REQUIRED, then without")
+            s.click(start)
+            started = time.time()
+            call, seen = s.wait_call("ExitWindowsEx", 60 + WAIT)
+            # Whole ticks on second boundaries: 59 to 60 s after the click, plus latency.
+            self.assertLess(abs(seen - started - 60), 1.5, f"requested after {seen - started} s")
+            self.assertTrue(call.args[0] & 0x4, "EWX_FORCE: option 强行关机 is on")
+            self.assertEqual(s.setting("倒计时", "时间"), "1", "the minutes kept for next time")
 
 
 if __name__ == "__main__":

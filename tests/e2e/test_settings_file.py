@@ -1,0 +1,173 @@
+"""The settings file as users and Windows leave it, and two programs on it at once."""
+
+import os
+import pathlib
+import random
+import re
+import shutil
+import unittest
+
+from harness import CTRL, EXE, SETTINGS, TOOLS, WIZARD, Session, scenario_settings, settings_text
+
+HOTKEYS = ["打开软件配置程序", "显示或隐藏窗口", "退出程序", "热键关机"]  # in registration order
+RELAY = ["user32.RegisterHotKey", "user32.MessageBoxW", "user32.GetMessageW"]
+
+
+def text(**changes):
+    """The scenario's settings as text with keys changed: text(隐藏启动={"是": "真"})."""
+    return settings_text([(s, [(k, changes.get(s, {}).get(k, v)) for k, v in keys])
+                          for s, keys in scenario_settings()])
+
+
+ALT = text(隐藏启动={"是": "真"}, **{s: {"1": "1", "2": str(n + 1)} for n, s in enumerate(HOTKEYS)})
+SHIFT = text(**{s: {"1": "2", "2": str(n)} for n, s in enumerate(HOTKEYS)}).encode("gbk")
+HUGE = text(打开软件配置程序={"2": "9" * 20}, 显示或隐藏窗口={"2": "1e999"}, 退出程序={"2": "10.99"},
+            关机时间={"小时": "9" * 30}).encode("gbk")  # clamped to 32 bits, exponents unread
+ALT_KEYS = [(0x4001, vk) for vk in range(113, 117)]
+SHIFT_KEYS = [(0x4004, vk) for vk in range(112, 116)]
+NOTES = ("[备注]\r\n" + "说明=用户自己写的备注，程序不读它。\r\n" * 280_000).encode("gbk")  # 10 MB
+SURROGATE = (ALT + "[备注]\r\n说明=\udc00\r\n").encode("utf-16-le", "surrogatepass")  # unpaired
+# The file's bytes ("dir": a directory in its place; none: test_program's first start), the
+# hotkeys registered (modifiers, key), what else start-up reads: start hidden, the tray icon and
+# an hour out of range, which opens the configuration window.
+ENTRIES = {
+    "empty": (b"", [], "wizard"),
+    "binary junk": (random.Random(6).randbytes(8192) + b"\r\n" + ALT.encode("gbk"), ALT_KEYS,
+                    "hidden tray"),
+    "10 MB of notes": (NOTES + SHIFT, SHIFT_KEYS, "tray"),
+    "UTF-8 with a byte-order mark": (b"\xef\xbb\xbf" + ALT.encode(), ALT_KEYS, "hidden tray"),
+    "UTF-16LE, as Notepad saves Unicode": (b"\xff\xfe" + SURROGATE, ALT_KEYS, "hidden tray"),
+    "huge numbers": (HUGE, [(CTRL, 2**31 + 111), (CTRL, 113), (CTRL, 122), (CTRL, 120)],
+                     "wizard tray"),
+    "read-only": (SHIFT, SHIFT_KEYS, "tray"),
+    "a directory": ("dir", [], "wizard"),
+}
+# A file (None: none) and its entries, "section|key" read, "section|key=value" written and read.
+# 丄 81 41 and 乤 81 61 differ only in the case of their ASCII trail byte, 乚 ends in ']' and 乗 in
+# '\': a reader that folds case or looks for brackets byte by byte mixes them up. A line ";1=5" is
+# left unread: Windows takes it for a comment, as we do; Wine reads it as a key.
+INI_CASES = [
+    ("[关机时间]  \r\n小时 = 23\r\n 分钟= 5 \r\n\t[ 强行关机 ]\r\n是\t=\t真\r\n; 常用\r\n[热键关机]\r\n"
+     ";1=5\r\n1=2\r\n2=8 ; 说明\r\n".encode("gbk"), ["关机时间|分钟", " 强行关机 |是", "关机时间|小时=22",
+                                                  "强行关机|是=假", "热键关机|1=0", "热键关机|2=9"]),
+    ("[窗口位置]\r\n1=785\n2=566\r1_1=1024\r\n2_1=768".encode("gbk"),  # no line end at the end
+     ["窗口位置|1", "窗口位置|1_1", "窗口位置|2_1", "窗口位置|2=1", "窗口位置|秒=5", "新节|键=值"]),
+    (b"[Window]\r\nLeft=785\r\n[WINDOW]\r\nleft=1\r\n",
+     ["Window|Top", "WINDOW|left", "WINDOW|TOP=566", "window|left=10"]),
+    ("[关机时间]\r\n小时=23\r\n小时=22\r\n[强行关机]\r\n是=真\r\n[关机时间]\r\n分钟=30\r\n".encode("gbk"),
+     ["强行关机|是", "关机时间|小时=20", "关机时间|分钟=15"]),
+    (b"\xef\xbb\xbf" + "[关机时间]\r\n小时=23\r\n[倒计时]\r\n时间=10\r\n".encode(),
+     ["关机时间|小时", "关机时间|分钟=7", "倒计时|时间=15"]),
+    (b"\xff\xfe" + "; 设置 \udc00\ud800\r\n[关机时间]\r\n小时 = 23\r\n备注=\U00020000\r\n[强行关机]\r\n"
+     "是=假\r\n".encode("utf-16-le", "surrogatepass"),
+     ["关机时间|小时", "强行关机|是=真", "关机时间|分钟=30", "新节|键=值"]),
+    ("孤=1\r\n[倒计时]\r\n时间=\r\n[倒计时窗口样式]\r\n样式=  \r\n无值\r\n[空]\r\n".encode("gbk"),
+     ["倒计时|孤", "倒计时窗口样式|无值", "倒计时|时间=", "倒计时窗口样式|样式=1", "空|键="]),
+    ("[丄]\r\n侫=1\r\n俛=2\r\n[乤]\r\n侫=3\r\n[乚]\r\n乗=4\r\n".encode("gbk"),
+     ["丄|俛", "乤|侫", "乤|俛=5", "乚|乗=6", "丄|侫=7"]),
+    ("[值]\r\n双=\"23\"\r\n单='0'\r\n半=\"开\r\n等=a=b\r\n空格=关 机 \r\n".encode("gbk"),
+     ["值|双", "值|单", "值|半", "值|等=c=d", "值|空格=x y"]),
+    (None, ["关机时间|小时", "开机自动运行Varnel|是=假", "关机时间|分钟=0"]),
+]
+WRITTEN = re.compile(r"\s*(窗口句柄|样式|[12])\s*=")  # keys start-up writes (1, 2: the position)
+
+
+def lines(data):
+    encoding = {b"\xff\xfe": "utf-16-le", b"\xef\xbb": "utf-8"}.get(data[:2], "gbk")
+    errors = "surrogatepass" if encoding == "utf-16-le" else "surrogateescape"
+    return re.split(r"\r\n|\r|\n", data.decode(encoding, errors))
+
+
+class SettingsFile(unittest.TestCase):
+    def test_hostile_files(self):
+        """Damaged and hand-edited files: the program starts, acts on what it reads, writes its
+        handle and style and keeps every other line, in the file's encoding. One after another
+        (the hotkeys are system-wide), each in a directory of its own."""
+        with Session(self.id(), relay=RELAY + ["shell32.Shell_NotifyIconW"]) as s:
+            for number, (name, (data, keys, reads)) in enumerate(ENTRIES.items()):
+                with self.subTest(name):
+                    settings = os.path.join(s.dir, str(number), SETTINGS)
+                    shutil.copytree(s.app_dir, os.path.dirname(settings))
+                    if data == "dir":
+                        os.makedirs(os.path.join(settings, "留着"))
+                    else:
+                        pathlib.Path(settings).write_bytes(data)
+                    if name == "read-only":
+                        os.chmod(settings, 0o444)  # how Wine keeps the read-only attribute
+                    program = s.start(os.path.join(s.dir, str(number), EXE), f"{number}.txt")
+                    try:
+                        s.settle(f"{number}.txt")
+                        self.check(s, f"{number}.txt", settings, name, data, keys, reads)
+                    finally:
+                        program.kill()
+                        program.wait()
+
+    def check(self, s, log, settings, name, data, keys, reads):
+        calls = s.relay_calls(log=log)
+        first = next(c for c in calls if c.function in ("RegisterHotKey", "MessageBoxW"))
+        mine = [c for c in calls if c.pid == first.pid]  # not the services the first one starts
+        hotkeys = [c for c in mine if c.function == "RegisterHotKey"]
+        self.assertEqual([(c.args[2], c.args[3] & 0xFFFFFFFF) for c in hotkeys], keys)
+        self.assertEqual(sum(c.function == "MessageBoxW" for c in mine),
+                         4 - sum(bool(c.retval) for c in hotkeys), "a message for each hotkey")
+        windows = [w for w in s.windows() if w["pid"] == first.pid]
+        main, = [w for w in windows if w["rect"][2:] == [229, 152]]
+        self.assertEqual(" ".join(what for what, seen in [
+            ("hidden", not main["visible"]),
+            ("wizard", any(w["text"] == WIZARD and w["visible"] for w in windows)),
+            ("tray", any(c.function == "Shell_NotifyIconW" for c in mine))] if seen), reads)
+        if data == "dir":
+            self.assertEqual(os.listdir(settings), ["留着"], "the directory left alone")
+            return
+        after = pathlib.Path(settings).read_bytes()
+        rest = iter(lines(after))  # the lines kept found in order
+        self.assertTrue(all(line in rest for line in lines(data) if not WRITTEN.match(line)))
+        self.assertLessEqual({f"窗口句柄={main['handle']}", "样式=1"}, set(lines(after)))
+        self.assertTrue(after.startswith(data[:3]), "the byte-order mark kept")
+        if name == "read-only":  # made hidden + system, as Wine stores attributes
+            self.assertEqual(int(os.getxattr(settings, "user.DOSATTRIB").strip(b"\0"), 16) & 6, 6)
+
+    def test_reads_and_writes_like_windows(self):
+        """Every entry reads the same with SettingsFile and with Windows' profile functions
+        (tools/inicheck.cpp), on a file and on what each of them writes from it."""
+        with Session(self.id()) as s:
+            shutil.copy(os.path.join(TOOLS, "inicheck.exe"), s.app_dir)  # it works beside itself
+            start = pathlib.Path(s.path("start.ini"))
+            for data, entries in INI_CASES:
+                with self.subTest(data=data):
+                    start.unlink(missing_ok=True)
+                    if data is not None:
+                        start.write_bytes(data)
+                    status, out = s.tool(s.path("inicheck.exe"), *entries)
+                    values, step = out.split("\x1f")[:-1], 2 * len(entries)
+                    self.assertEqual((status, len(values)), (0, 3 * step), out)
+                    for n, entry in enumerate(entries):  # on the start, ours and Windows' file
+                        ours, windows = values[2 * n::step], values[2 * n + 1::step]
+                        self.assertEqual(ours[0], windows[0], entry)
+                        self.assertEqual(ours[1:] + windows[1:], ours[1:2] * 4, entry)
+                        self.assertFalse("=" in entry and ours[1] == "@missing@", entry)
+
+    def test_two_programs_at_once(self):
+        """The file comes out whole; each hotkey is held by one, and the other says it is not."""
+        old = ("; 两个实例共用这个文件\r\n" + settings_text(scenario_settings()) +
+               "[我的笔记]\r\n内容 = 下班前关机\r\n[句柄]\r\n窗口句柄=0\r\n[倒计时窗口样式]\r\n样式=3\r\n")
+        stored = old.replace("1=785\r\n2=566", "1=0\r\n2=0")  # away from the corner: both write it
+        logs = ["0.txt", "1.txt"]  # a trace each: Wine writes a trace line in pieces
+        with Session(self.id(), settings=stored, relay=RELAY) as s:
+            for log in logs:
+                s.start(log=log)
+            s.settle(*logs)
+            held = []
+            for log in logs:
+                registered = s.relay_calls("RegisterHotKey", log)
+                held += [c.args[3] for c in registered if c.retval]
+                self.assertEqual(len(s.relay_calls("MessageBoxW", log)),
+                                 sum(not c.retval for c in registered), f"the messages of {log}")
+            self.assertEqual(sorted(held), [120, 121, 122, 123], "each hotkey held once")
+            self.assertIn(s.read_bytes(), [old.replace("样式=3", "样式=1").replace(
+                "窗口句柄=0", f"窗口句柄={w['handle']}").encode("gbk") for w in s.windows()
+                if w["cls"] == "VarnelWindow"])
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
