@@ -26,6 +26,7 @@
 namespace varnel::testing {
 
 using Text = const std::string&;
+using Log = std::vector<std::string>;
 
 struct FakeControl {
     ControlSpec design;
@@ -51,6 +52,7 @@ struct FakeFile {
     std::string bytes;
     std::uint32_t attributes = kAttrArchive;
     int writes = 0, unlockedWrites = 0;  // unlocked: made without holding lockFile
+    bool operator==(const FakeFile&) const = default;
 };
 
 struct FakeHotkey {
@@ -79,11 +81,11 @@ public:
     void answerNextMessageBox(int answer) { answers_.push_back(answer); }
 
     // ---- what a test observes ----
-    std::vector<std::string> log;
+    Log log;
     std::vector<FakeHotkey> hotkeys;  // registered now
     WindowId trayWindow = 0;          // the window with a tray icon, 0 = none
-    std::vector<std::string> calls(Text prefix) const {
-        std::vector<std::string> found;
+    Log calls(Text prefix) const {
+        Log found;
         std::copy_if(log.begin(), log.end(), std::back_inserter(found),
                      [&](Text entry) { return entry.starts_with(prefix); });
         return found;
@@ -101,13 +103,7 @@ public:
         return window(w).controls[name];
     }
     int timer(WindowId w, Text name) { return window(w).timers[name]; }
-    std::vector<WindowId> openWindows() const {
-        std::vector<WindowId> ids;
-        for (const auto& [id, window] : windows_) {
-            ids.push_back(id);
-        }
-        return ids;
-    }
+    std::size_t windowCount() const { return windows_.size(); }
     std::string path(Text name) const { return exeDir + name; }
     void setSettings(Text utf8) { files[path(keys::kFileName)].bytes = gbkFromUtf8(utf8); }
     std::string settings() { return utf8FromGbk(readFile(path(keys::kFileName)).value_or("")); }
@@ -139,15 +135,8 @@ public:
         const auto h = std::ranges::find(hotkeys, id, &FakeHotkey::id);
         fire(h->window, h->target, EventKind::Hotkey, id);
     }
-    // The shell takes the window down with its desktop, its owned windows first.
-    void destroyBySystem(WindowId w) {
-        for (const WindowId id : openWindows()) {
-            if (windows_.count(id) != 0 && windows_[id].owner == w) {
-                destroy(id, kDestroyedUnasked);
-            }
-        }
-        destroy(w, kDestroyedUnasked);
-    }
+    // The shell takes the window down with its desktop.
+    void destroyBySystem(WindowId w) { destroy(w, kDestroyedUnasked); }
 
     // ---- Platform ----
     std::string gbkFromUtf8(Text utf8) override { return convert(utf8, "UTF-8", "CP936"); }
@@ -341,23 +330,17 @@ private:
     // still read as text, as they do on Windows.
     static std::string convert(std::string in, const char* from, const char* to) {
         iconv_t cd = iconv_open(to, from);
-        std::string out;
-        char* inPtr = in.data();
-        for (std::size_t inLeft = in.size(); inLeft > 0;) {
-            char buffer[256];
-            char* outPtr = buffer;
-            std::size_t outLeft = sizeof buffer;
-            const bool bad =
-                iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == std::size_t(-1) && errno != E2BIG;
-            out.append(buffer, sizeof buffer - outLeft);
-            if (bad) {
-                out += '?';
-                ++inPtr;
-                --inLeft;
-            }
+        std::string out(in.size() * 2 + 1, '\0');
+        char *inPtr = in.data(), *outPtr = out.data();
+        std::size_t inLeft = in.size(), outLeft = out.size();
+        while (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == std::size_t(-1) && inLeft > 0) {
+            *outPtr++ = '?';
+            --outLeft;
+            ++inPtr;
+            --inLeft;
         }
         iconv_close(cd);
-        return out;
+        return out.substr(0, out.size() - outLeft);
     }
     static std::string hex(unsigned value) {
         char text[16];
@@ -372,17 +355,23 @@ private:
     static std::string registryPath(RegistryRoot root, Text key, Text name) {
         return (root == RegistryRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + key + "\\" + name;
     }
-    // As in Windows, what is tied to a window goes with it, and the window no
-    // longer exists while its Destroyed event is handled.
+    // As in Windows, the owned windows and what is tied to a window go with
+    // it, and the window no longer exists while its Destroyed event is handled.
     void destroy(WindowId w, int how) {
-        if (windows_.count(w) != 0) {
-            logged("destroy " + windows_[w].design.title, 0);
-            const FakeWindow gone = std::move(windows_[w]);
-            windows_.erase(w);
-            std::erase_if(hotkeys, [w](const FakeHotkey& h) { return h.window == w; });
-            trayWindow = trayWindow == w ? 0 : trayWindow;
-            gone.sink->onEvent(Event{w, "", EventKind::Destroyed, how});
+        if (windows_.count(w) == 0) {
+            return;
         }
+        const auto owned = [w](const auto& entry) { return entry.second.owner == w; };
+        for (auto it = std::ranges::find_if(windows_, owned); it != windows_.end();
+             it = std::ranges::find_if(windows_, owned)) {
+            destroy(it->first, kDestroyedUnasked);
+        }
+        logged("destroy " + windows_[w].design.title, 0);
+        const FakeWindow gone = std::move(windows_[w]);
+        windows_.erase(w);
+        std::erase_if(hotkeys, [w](const FakeHotkey& h) { return h.window == w; });
+        trayWindow = trayWindow == w ? 0 : trayWindow;
+        gone.sink->onEvent(Event{w, "", EventKind::Destroyed, how});
     }
 
     std::map<WindowId, FakeWindow> windows_;
