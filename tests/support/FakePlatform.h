@@ -1,9 +1,6 @@
 // An in-memory Windows for the unit tests: windows and controls built from the
-// same tables as the real ones, a settable clock and screen, files, the
-// registry and hotkeys. Calls with an effect outside the program are logged in
-// order ("exit 0", "shutdown 1", "box 0x24 title: text", ...); tests fire
-// events and read back what the user would see. A window or control that does
-// not exist throws, which fails the test.
+// real tables, a settable clock, files and hotkeys. Calls with an
+// effect outside the program are logged ("exit 0", "box 0x24 title: text").
 #pragma once
 
 #include <gtest/gtest.h>
@@ -45,14 +42,12 @@ struct FakeWindow {
     std::map<std::string, int> timers{};  // name -> period
     std::string focus{}, shape{};
     long exStyle = 0;
-    NativeHandle parent = 0;
 };
 
 struct FakeFile {
     std::string bytes;
     std::uint32_t attributes = kAttrArchive;
     int writes = 0, unlockedWrites = 0;  // unlocked: made without holding lockFile
-    bool operator==(const FakeFile&) const = default;
 };
 
 struct FakeHotkey {
@@ -67,15 +62,11 @@ public:
     // ---- what a test sets up ----
     LocalTime clock{2026, 12, 7, 1, 12, 0, 0, 0};
     Size screen{1024, 768};
-    std::string exeDir = "C:\\Program Files\\Varnel", exeName = "varnel.exe";
+    std::string exeDir = "C:\\Program Files\\Varnel";
     std::string roaming = "C:\\Users\\user\\AppData\\Roaming";  // "" = none
     std::map<std::string, FakeFile> files;
     std::set<std::string> unwritable, unreadable;  // directories; files another program holds
-    std::map<std::string, std::string> registry;   // "HKLM\\key\\value" or "HKCU\\..." -> data
-    bool machineRegistryRefused = false;           // a standard user's rights
     std::vector<FakeHotkey> taken;                 // combinations another program holds
-    std::map<std::string, NativeHandle> topLevelByClass;  // for findWindowA
-    std::map<NativeHandle, NativeHandle> firstChild;      // for getWindow(.., 5)
     std::function<void(WindowId)> onModal;  // plays the user in a modal window, which then closes
     std::function<int(const std::vector<MenuItem>&)> onPopupMenu;  // returns the choice
     void answerNextMessageBox(int answer) { answers_.push_back(answer); }
@@ -90,12 +81,7 @@ public:
                      [&](Text entry) { return entry.starts_with(prefix); });
         return found;
     }
-    FakeWindow& window(WindowId w) {
-        if (windows_.count(w) == 0) {
-            throw std::out_of_range("no window " + std::to_string(w));
-        }
-        return windows_[w];
-    }
+    FakeWindow& window(WindowId w) { return windows_.at(w); }
     FakeControl& control(WindowId w, Text name) {
         if (window(w).controls.count(name) == 0) {
             throw std::out_of_range("no control " + name);
@@ -126,17 +112,10 @@ public:
         setFocus(w, name);
         setText(w, name, text);
     }
-    void pick(WindowId w, Text list, int index) {
-        fire(w, list, EventKind::DropDownOpened);
-        control(w, list).selection = index;
-        fire(w, list, EventKind::DropDownClosed);
-    }
     void pressHotkey(int id) {
         const auto h = std::ranges::find(hotkeys, id, &FakeHotkey::id);
         fire(h->window, h->target, EventKind::Hotkey, id);
     }
-    // The shell takes the window down with its desktop.
-    void destroyBySystem(WindowId w) { destroy(w, kDestroyedUnasked); }
 
     // ---- Platform ----
     std::string gbkFromUtf8(Text utf8) override { return convert(utf8, "UTF-8", "CP936"); }
@@ -144,22 +123,18 @@ public:
     LocalTime now() override { return clock; }
     Size screenSize() override { return screen; }
     std::string exeDirectory() override { return exeDir; }
-    std::string exeFileName() override { return exeName; }
+    std::string exeFileName() override { return "varnel.exe"; }
     bool fileExists(Text path) override { return files.count(path) != 0; }
     std::optional<std::uint32_t> fileAttributes(Text path) override {
         return files.count(path) ? std::optional(files[path].attributes) : std::nullopt;
     }
     bool setFileAttributes(Text path, std::uint32_t attributes) override {
-        if (files.count(path) == 0) {
-            return false;
-        }
-        files[path].attributes = attributes;
+        files.at(path).attributes = attributes;
         return true;
     }
     std::optional<std::string> readFile(Text path) override {
-        const bool readable = files.count(path) && !(files[path].attributes & kAttrDirectory);
-        return readable && !unreadable.count(path) ? std::optional(files[path].bytes)
-                                                   : std::nullopt;
+        const bool readable = files.count(path) && !unreadable.count(path);
+        return readable ? std::optional(files[path].bytes) : std::nullopt;
     }
     bool writeFile(Text path, Text bytes) override {
         if (!canWriteIn(path.substr(0, path.rfind('\\'))) ||
@@ -179,16 +154,8 @@ public:
     bool createDirectory(Text path) override {
         return canWriteIn(path.substr(0, path.rfind('\\')));
     }
-    bool writeRegistryString(RegistryRoot root, Text key, Text name, Text value) override {
-        if (root == RegistryRoot::LocalMachine && machineRegistryRefused) {
-            return false;
-        }
-        registry[registryPath(root, key, name)] = value;
-        return true;
-    }
-    bool deleteRegistryValue(RegistryRoot root, Text key, Text name) override {
-        return registry.erase(registryPath(root, key, name)) != 0;
-    }
+    bool writeRegistryString(RegistryRoot, Text, Text, Text) override { return true; }
+    bool deleteRegistryValue(RegistryRoot, Text, Text) override { return true; }
     bool startProcess(Text commandLine) override { return logged("start " + commandLine, true); }
     void exitProcess(int code) override { logged("exit " + std::to_string(code), 0); }
     bool requestSystemShutdown(bool force) override {
@@ -303,13 +270,13 @@ public:
         logged(call("SetLayeredWindowAttributes", nativeHandle(w), key, alpha, flags), 0);
     }
     NativeHandle findWindowA(Text className) override {
-        return logged("FindWindowA(" + className + ")", topLevelByClass[className]);
+        return logged("FindWindowA(" + className + ")", NativeHandle{0});  // no desktop
     }
     NativeHandle getWindow(NativeHandle w, unsigned command) override {
-        return logged(call("GetWindow", w, command), command == 5 ? firstChild[w] : 0);
+        return logged(call("GetWindow", w, command), NativeHandle{0});
     }
     void setParent(WindowId w, NativeHandle parent) override {
-        window(w).parent = logged(call("SetParent", nativeHandle(w), parent), parent);
+        logged(call("SetParent", nativeHandle(w), parent), 0);
     }
     bool snapshotWindow(WindowId w, Text bitmap) override {
         const Rect r = window(w).rect;
@@ -351,9 +318,6 @@ private:
     static std::string call(const char* function, Args... args) {
         const std::string list = ((std::to_string(args) + ", ") + ...);
         return function + ("(" + list.substr(0, list.size() - 2)) + ")";
-    }
-    static std::string registryPath(RegistryRoot root, Text key, Text name) {
-        return (root == RegistryRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + key + "\\" + name;
     }
     // As in Windows, the owned windows and what is tied to a window go with
     // it, and the window no longer exists while its Destroyed event is handled.

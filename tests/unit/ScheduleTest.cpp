@@ -73,12 +73,6 @@ protected:
         return text(b) + (fake.enabled(program.countdownWindow, b) ? "+" : "");
     }
     void click(const char* control) { fake.click(program.countdownWindow, control); }
-    void type(const char* control, testing::Text text) {
-        fake.type(program.countdownWindow, control, text);
-    }
-    void fire(const char* control, EventKind kind, int arg = 0) {
-        fake.fire(program.countdownWindow, control, kind, arg);
-    }
     std::string style() { return program.settings.readSetting("倒计时窗口样式", "样式"); }
 
     static constexpr int k2255 = 22 * 3600 + 55 * 60, k2300 = 23 * 3600, kNoon = 12 * 3600;
@@ -174,37 +168,13 @@ TEST_F(ScheduleTest, TheWindowOpensOwnedFocusedAndFilledOnceAtATime) {
     EXPECT_EQ(text(kPostponedTime), "8:0");
 }
 
-// Style 2 (or none) opens counting, 3 postponed, anything else on the prompt;
-// the tip names the stored shutdown hotkey's modifier.
-TEST_F(ScheduleTest, TheStoredStyleSetsTheButtonsAndTheHotkeyTipItsModifier) {
-    const std::tuple<const char*, const char*, const char*, const char*> kStyles[] = {
-        {"1", "1", "计时+推迟+关机时间：",
-         "提示：显示本窗口可使用热键 ‘Alt+F5’\r\n3秒内再次使用 ‘Alt+F5’热键即可关机"},
-        {"2", "2", "取消+推迟倒计时：",
-         "提示：显示本窗口可使用热键 ‘Shift+F5’\r\n3秒内再次使用 ‘Shift+F5’热键即可关机"},
-        {"", "0.0", "取消+推迟倒计时：", "提示：3秒内再次使用\"显示窗口热键\"即可关机"},
-        {"3", "", "计时取消+倒计时：", ""},
-        {"22", "", "计时+推迟+关机时间：", ""},
-        {"x", "", "计时+推迟+关机时间：", ""}};
-    for (const auto& [style, modifier, buttons, tip] : kStyles) {
-        const std::string stored = *style ? "[倒计时窗口样式]\r\n样式=" + std::string(style) : "";
-        fake.setSettings(stored + "\r\n[热键关机]\r\n1=" + modifier + "\r\n2=4\r\n");
-        openCountdownWindow(program, false);
-        EXPECT_EQ(button(kCountdownButton) + button(kPostponeButton) + text(kValueCaption),
-                  buttons);
-        EXPECT_TRUE(*tip == '\0' || text(kHotkeyTip) == tip) << text(kHotkeyTip);
-        EXPECT_EQ(text(kMinutesBox), "");  // no stored minutes: the design's "30" goes
-        click(kCloseButton);
-    }
-}
-
 TEST_F(ScheduleTest, TheDisplayShowsTheTimeAndWhatTheTickKeeps) {
     open();
     fake.clock = {2026, 12, 7, 1, 10, 0, 9, 0};
     EXPECT_EQ(dateTimeText(fake.clock), "2026年12月7日 10:00:09");
     EXPECT_EQ(timeOfDayPart("12:00"), "12:00");
     const auto display = [&] {
-        fire(kDisplayTimer, EventKind::Timer);
+        fake.fire(program.countdownWindow, kDisplayTimer, EventKind::Timer);
         return text(kCurrentTime) + "|" + text(kValue) + "|" + text(kUnit);
     };
     EXPECT_EQ(display(), " 10:00:09|23:0|");
@@ -213,40 +183,17 @@ TEST_F(ScheduleTest, TheDisplayShowsTheTimeAndWhatTheTickKeeps) {
     fake.setText(program.countdownWindow, kCountdownButton, "取消");  // the caption decides
     program.countdownSeconds = -3;
     EXPECT_EQ(display(), " 10:00:09|-3|秒");
-}
-
-// Left and right move the focus from the shutdown button, up and down from
-// the exit button; Enter presses the focused one.
-TEST_F(ScheduleTest, ArrowsMoveTheFocusOnlyTheWayEachButtonAllowsAndEnterPressesIt) {
-    open("2");
-    const std::tuple<const char*, int, const char*> kKeys[] = {
-        {kShutdownButton, 0x27, kExitButton},
-        {kShutdownButton, 0x26, kShutdownButton},
-        {kExitButton, 0x26, kShutdownButton},
-        {kExitButton, 0x25, kExitButton}};
-    for (const auto& [from, key, to] : kKeys) {
-        fake.setFocus(program.countdownWindow, from);
-        fire(from, EventKind::KeyUp, key);
-        EXPECT_EQ(fake.focusedControl(program.countdownWindow), to) << from << key;
-    }
     program.countdownRunning = true;
-    fire(kShutdownButton, EventKind::KeyUp, 0x0D);
+    click(kShutdownButton);  // stops the countdown, closes the window
     EXPECT_EQ(fake.calls("shutdown"), Log{"shutdown 1"});
     EXPECT_FALSE(program.countdownRunning || program.countdownWindow);
-    for (const bool byKey : {false, true}) {
-        open("3");
-        byKey ? fire(kExitButton, EventKind::KeyUp, 0x0D) : click(kExitButton);
-        EXPECT_EQ(fake.calls("exit").size(), byKey ? 2u : 1u);
-        EXPECT_EQ(style(), "1");
-        fake.destroyWindow(program.countdownWindow);
-    }
 }
 
 // Typed values are not checked; cancelling shows the stored texts as read.
 TEST_F(ScheduleTest, PostponeAppliesForThisRunOnlyAndCancelRereadsTheFile) {
     open();
-    type(kPostponeHourBox, "");
-    type(kPostponeMinuteBox, "75");
+    fake.type(program.countdownWindow, kPostponeHourBox, "");
+    fake.type(program.countdownWindow, kPostponeMinuteBox, "75");
     click(kPostponeButton);
     EXPECT_EQ(program.shutdownTime, (std::array<std::int32_t, 2>{0, 75}));
     EXPECT_EQ(text(kShutdownTimeText) + " " + button(kPostponeButton) + button(kCountdownButton),
@@ -260,50 +207,21 @@ TEST_F(ScheduleTest, PostponeAppliesForThisRunOnlyAndCancelRereadsTheFile) {
     EXPECT_EQ(text(kValueCaption) + style(), "关机时间：1");
 }
 
-TEST_F(ScheduleTest, ACountdownRunsTheTypedMinutesTimesSixtyTruncatedUntilStopped) {
-    open();
-    const std::pair<const char*, std::int32_t> kLengths[] = {{"1.5", 90},
-                                                             {"-2", -120},
-                                                             {"abc", 0},
-                                                             {"99999999999", 2147483647},
-                                                             {"-99999999999", -2147483647 - 1},
-                                                             {"30", 1800}};
-    for (const auto& [minutes, seconds] : kLengths) {
-        type(kMinutesBox, minutes);
-        EXPECT_EQ(text(kMinutesEcho), minutes);
-        fake.setTimer(program.countdownWindow, kDisplayTimer, 0);
-        click(kCountdownButton);
-        EXPECT_EQ(program.countdownRunning ? program.countdownSeconds : -1, seconds) << minutes;
-        EXPECT_EQ(
-            button(kCountdownButton) + button(kPostponeButton) + text(kValueCaption) + style(),
-            "取消+推迟倒计时：2");
-        EXPECT_EQ(fake.timer(program.countdownWindow, kDisplayTimer), 1000);
-        EXPECT_EQ(program.settings.readSetting("倒计时", "时间"), minutes);
-        click(kCountdownButton);
-    }
-    EXPECT_FALSE(program.countdownRunning || program.countdownSeconds);
-    EXPECT_EQ(text(kValue) + "|" + text(kUnit) + "|" + button(kCountdownButton) +
-                  button(kPostponeButton) + style(),
-              "23:0||计时+推迟+1");
-    click(kCloseButton);
-    open();  // the typed minutes are the next proposal
-    EXPECT_EQ(text(kMinutesBox), "30");
-}
-
 TEST_F(ScheduleTest, TheSpinStepsTheLastFocusedBoxAndWrapsOnlyTheExactEnds) {
     open();
-    fire(kPostponeSpin, EventKind::Spin, 1);  // neither box had the focus yet
+    fake.fire(program.countdownWindow, kPostponeSpin, EventKind::Spin,
+              1);  // neither box had the focus yet
     EXPECT_EQ(text(kPostponeHourBox) + ":" + text(kPostponeMinuteBox), "23:30");
     const char *hour = kPostponeHourBox, *minute = kPostponeMinuteBox;
     // clang-format off
     const std::tuple<const char*, const char*, int, const char*> kSteps[] = {
         {hour, "23", 1, "00"}, {hour, "00", -1, "23"}, {hour, "7", 1, "08"}, {hour, "30", 1, "31"},
-        {hour, "-5", 1, "-4"}, {hour, "59", 1, "60"}, {minute, "59", 1, "00"}, {minute, "00", -1, "59"},
-        {minute, "09", 1, "10"}, {minute, "1.9", 1, "02"}};
+        {hour, "-5", 1, "-4"}, {hour, "59", 1, "60"}, {minute, "59", 1, "00"},
+        {minute, "00", -1, "59"}, {minute, "09", 1, "10"}, {minute, "1.9", 1, "02"}};
     // clang-format on
     for (const auto& [box, before, step, after] : kSteps) {
-        type(box, before);  // typing gives the box the focus
-        fire(kPostponeSpin, EventKind::Spin, step);
+        fake.type(program.countdownWindow, box, before);  // typing gives the box the focus
+        fake.fire(program.countdownWindow, kPostponeSpin, EventKind::Spin, step);
         EXPECT_EQ(text(box), after) << box << " " << before << " " << step;
     }
     EXPECT_EQ(text(kPostponedTime), "60:02");  // the echo follows the spin
