@@ -1,8 +1,7 @@
-// The INI reader and writer on any settings-file bytes (GBK, UTF-8 or UTF-16).
-// Input: a section line, a key line and a value line, then the file. The value
-// is written; it must read back as from a file holding only it, every other
-// entry must read as before, only one line's bytes may change (or whole lines
-// be added), and a file's text must give its bytes back unchanged.
+// The INI reader and writer on any settings-file bytes (GBK, UTF-8, UTF-16): a
+// section, a key and a value line, then the file. The value written must read
+// back as from a file holding only it, every other entry as before; only one
+// line may change (or lines be added); the text must give its bytes back.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>

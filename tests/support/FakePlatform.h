@@ -162,7 +162,7 @@ public:
         return logged(force ? "shutdown 1" : "shutdown 0", true);
     }
     void keepSystemAwake(bool on) override { logged(on ? "awake 1" : "awake 0", 0); }
-    bool openUrl(Text url) override { return logged("url " + url, true); }
+    bool openUrl(Text) override { return true; }
     WindowId createWindow(const WindowSpec& design, EventSink& sink, WindowId owner) override {
         FakeWindow& w = windows_[++lastWindow_] = {
             .design = design, .sink = &sink, .owner = owner, .rect = design.rect};
@@ -172,7 +172,17 @@ public:
         }
         return lastWindow_;
     }
-    void destroyWindow(WindowId w) override { destroy(w, kClosed); }
+    // As in Windows, what is tied to the window goes with it, and the window no
+    // longer exists while its Destroyed event is handled.
+    void destroyWindow(WindowId w) override {
+        if (windows_.count(w) != 0) {
+            const FakeWindow gone = std::move(windows_[w]);
+            windows_.erase(w);
+            std::erase_if(hotkeys, [w](const FakeHotkey& h) { return h.window == w; });
+            trayWindow = trayWindow == w ? 0 : trayWindow;
+            gone.sink->onEvent(Event{w, "", EventKind::Destroyed, kClosed});
+        }
+    }
     bool windowExists(WindowId w) override { return windows_.count(w) != 0; }
     void runModal(WindowId w) override {
         logged("modal " + window(w).design.title, 0);
@@ -236,7 +246,7 @@ public:
         return answer;
     }
     int popupMenu(WindowId, const std::vector<MenuItem>& items) override {
-        return logged("menu", onPopupMenu) ? onPopupMenu(items) : 0;
+        return onPopupMenu ? onPopupMenu(items) : 0;
     }
     int registerHotkey(WindowId w, Text target, unsigned modifiers, unsigned vk) override {
         logged("hotkey " + hex(modifiers) + " " + std::to_string(vk), 0);
@@ -319,25 +329,6 @@ private:
         const std::string list = ((std::to_string(args) + ", ") + ...);
         return function + ("(" + list.substr(0, list.size() - 2)) + ")";
     }
-    // As in Windows, the owned windows and what is tied to a window go with
-    // it, and the window no longer exists while its Destroyed event is handled.
-    void destroy(WindowId w, int how) {
-        if (windows_.count(w) == 0) {
-            return;
-        }
-        const auto owned = [w](const auto& entry) { return entry.second.owner == w; };
-        for (auto it = std::ranges::find_if(windows_, owned); it != windows_.end();
-             it = std::ranges::find_if(windows_, owned)) {
-            destroy(it->first, kDestroyedUnasked);
-        }
-        logged("destroy " + windows_[w].design.title, 0);
-        const FakeWindow gone = std::move(windows_[w]);
-        windows_.erase(w);
-        std::erase_if(hotkeys, [w](const FakeHotkey& h) { return h.window == w; });
-        trayWindow = trayWindow == w ? 0 : trayWindow;
-        gone.sink->onEvent(Event{w, "", EventKind::Destroyed, how});
-    }
-
     std::map<WindowId, FakeWindow> windows_;
     WindowId lastWindow_ = 0;
     std::deque<int> answers_;

@@ -1,8 +1,8 @@
-// The main window: the start-up sequence, the clock's labels and effects, the
-// rebuild after an Explorer restart, the files' folder, the tray icon and menu.
+// The window tables; the main window: the start-up sequence, the clock's
+// labels and effects, the files' folder, the tray icon and its menu.
 #include "app/StartUp.h"
 #include "clock/MainWindow.h"
-#include "clock/WindowEffects.h"
+#include "config_ui/ConfigWizard.h"
 #include "config_ui/Defaults.h"
 #include "core/Program.h"
 #include "schedule/CountdownWindow.h"
@@ -15,25 +15,20 @@ namespace {
 using testing::FakePlatform;
 using testing::Log;
 
-const std::string kIcon("\0\0\1\0icon", 8);
-
-// A program started with its icon beside the exe and a settings file that
-// begins with `settings`, the defaults after them; nullptr: no file.
-struct Started {
-    explicit Started(const char* settings, int answer = kIdOk,
-                     std::uint32_t attributes = kAttrArchive) {
-        if (settings != nullptr) {
-            restoreDefaults(program);
-            fake.setSettings(settings + fake.settings());
-            fake.files[program.settings.path()].attributes = attributes;
+// Unique names, each container before what it holds, a page only on a tab.
+TEST(WindowTables, ControlsAreUniqueAndTheirContainersComeFirst) {
+    for (const WindowSpec& window : {mainWindowSpec(), countdownWindowSpec(), configWizardSpec()}) {
+        std::map<std::string, ControlKind> seen;
+        for (const ControlSpec& c : window.controls) {
+            const bool onTab = seen.count(c.parent) && seen[c.parent] == ControlKind::Tab;
+            EXPECT_TRUE((c.parent.empty() || seen.count(c.parent)) && (c.page >= 0) == onTab &&
+                        seen.emplace(c.name, c.kind).second)
+                << window.title << ": " << c.name;
         }
-        fake.files[fake.path("\\图标.ico")].bytes = kIcon;
-        fake.answerNextMessageBox(answer);
-        runProgram(program);
     }
-    FakePlatform fake;
-    Program program{fake};
-};
+}
+
+const std::string kIcon("\0\0\1\0icon", 8);
 
 // Every start puts the clock at the bottom right, registers the hotkeys, adds
 // the tray icon and shapes the window; then does what the settings ask. The
@@ -49,28 +44,38 @@ TEST(StartUp, EveryStartSetsUpTheClockAndDoesWhatItsSettingsSay) {
         {"[关机时间]\r\n小时=24\r\n", kIdOk, "wizard"},
         {"[关机时间]\r\n小时=1\r\n", kIdOk, ""}};
     for (const auto& [settings, answer, outcome] : kStarts) {
-        // Read-only settings are made hidden, system and archive, so they can be written.
+        // The settings (before the defaults) of a later start; read-only ones are
+        // made hidden, system and archive, so they can be written.
+        FakePlatform f;
+        Program p{f};
         const bool readOnly = answer == kIdOk;
-        Started s(settings, answer, readOnly ? kAttrReadOnly | kAttrArchive : kAttrArchive);
-        FakePlatform& f = s.fake;
-        const WindowId main = s.program.mainWindow;
+        if (settings != nullptr) {
+            restoreDefaults(p);
+            f.setSettings(settings + f.settings());
+            f.files[p.settings.path()].attributes =
+                readOnly ? kAttrReadOnly | kAttrArchive : kAttrArchive;
+        }
+        f.files[f.path("\\图标.ico")].bytes = kIcon;
+        f.answerNextMessageBox(answer);
+        runProgram(p);
+        const WindowId main = p.mainWindow;
         const auto at = [&](const char* call) {
             return std::ranges::find(f.log, call) - f.log.begin();
         };
         std::string seen = !f.windowVisible(main)                                  ? "hidden"
-                           : s.program.configWizard                                ? "wizard"
+                           : p.configWizard                                        ? "wizard"
                            : at("modal Varnel 程序配置") < at("hotkey 0x4002 121") ? "first start"
                                                                                    : "";
-        seen += s.program.fiveMinuteWarning ? "" : ", no warning";
+        seen += p.fiveMinuteWarning ? "" : ", no warning";
         if (!f.calls("box").empty()) {
             EXPECT_EQ(f.calls("box"), Log{"box 0x44 立即关机: 是否立即关机！"});
             seen += "asked" + (f.calls("shutdown").empty() ? "" : ", " + f.calls("shutdown")[0]);
         }
         EXPECT_EQ(seen, outcome);
-        EXPECT_EQ(f.files[s.program.settings.path()].attributes, readOnly ? 0x26u : kAttrArchive);
+        EXPECT_EQ(f.files[p.settings.path()].attributes, readOnly ? 0x26u : kAttrArchive);
         EXPECT_EQ(f.windowRect(main), (Rect{785, 566, 229, 152}));  // placed before it hides
-        EXPECT_EQ(s.program.settings.readSetting("句柄", "窗口句柄") + "|" +
-                      s.program.settings.readSetting("倒计时窗口样式", "样式"),
+        EXPECT_EQ(p.settings.readSetting("句柄", "窗口句柄") + "|" +
+                      p.settings.readSetting("倒计时窗口样式", "样式"),
                   std::to_string(f.nativeHandle(main)) + "|1");
         EXPECT_EQ(f.hotkeys.size(), 4u);
         EXPECT_EQ(f.trayWindow, main);
@@ -93,6 +98,7 @@ TEST(StartUp, EveryStartSetsUpTheClockAndDoesWhatItsSettingsSay) {
                                      "SetLayeredWindowAttributes(" + h + ", 0, 100, 2)",
                                      "SetParent(" + h + ", 0)"}));
         EXPECT_EQ(f.calls("F"), Log{"FindWindowA(ProgMan)"});
+        EXPECT_EQ(f.calls("G"), (Log{"GetWindowLongA(" + h + ", -20)", "GetWindow(0, 5)"}));
     }
 }
 

@@ -211,8 +211,8 @@ TEST_F(WizardTest, LoadsEveryRowIntoItsControlAndSavesItBackInOrder) {
         "[倒记时5分钟提示]\r\n是=假\r\n[窃入桌面背景中]\r\n是=真\r\n[显示托盘图标]\r\n是=假\r\n"
         "[程序起动后立刻关机]\r\n是=真\r\n[关机时间]\r\n小时=07\r\n分钟=5\r\n"
         "[打开软件配置程序]\r\n1=2\r\n2=11\r\n[显示或隐藏窗口]\r\n1=1\r\n2=10\r\n"
-        "[退出程序]\r\n1=0\r\n2=3\r\n[热键关机]\r\n1=1\r\n2=8\r\n[窗口位置]\r\n1_1=1280\r\n2_1="
-        "1024\r\n";
+        "[退出程序]\r\n1=0\r\n2=3\r\n[热键关机]\r\n1=1\r\n2=8\r\n"
+        "[窗口位置]\r\n1_1=1280\r\n2_1=1024\r\n";
     fake.screen = {1280, 1024};
     open(0, rows);
     std::string shown;
