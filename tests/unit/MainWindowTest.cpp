@@ -21,8 +21,8 @@ TEST(WindowTables, ControlsAreUniqueAndTheirContainersComeFirst) {
         std::map<std::string, ControlKind> seen;
         for (const ControlSpec& c : window.controls) {
             const bool onTab = seen.count(c.parent) && seen[c.parent] == ControlKind::Tab;
-            EXPECT_TRUE((c.parent.empty() || seen.count(c.parent)) && (c.page >= 0) == onTab &&
-                        seen.emplace(c.name, c.kind).second)
+            EXPECT_TRUE((c.parent.empty() || seen.count(c.parent)) &&
+                        (onTab ? c.page >= 0 : c.page == -1) && seen.emplace(c.name, c.kind).second)
                 << window.title << ": " << c.name;
         }
     }
