@@ -189,7 +189,7 @@ TEST_F(ScheduleTest, TheDisplayShowsTheTimeAndWhatTheTickKeeps) {
 }
 
 // Typed values are not checked; cancelling shows the stored texts as read.
-TEST_F(ScheduleTest, PostponeAppliesForThisRunOnlyAndCancelRereadsTheFile) {
+TEST_F(ScheduleTest, PostponeHoldsForThisRunOnlyAndTheCountdownRunsTheTypedMinutes) {
     open();
     fake.type(program.countdownWindow, kPostponeHourBox, "");
     fake.type(program.countdownWindow, kPostponeMinuteBox, "75");
@@ -201,15 +201,21 @@ TEST_F(ScheduleTest, PostponeAppliesForThisRunOnlyAndCancelRereadsTheFile) {
     fake.setSettings("[关机时间]\r\n小时=07\r\n分钟=abc\r\n");
     click(kPostponeButton);
     EXPECT_EQ(program.shutdownTime, (std::array<std::int32_t, 2>{7, 0}));
-    EXPECT_EQ(text(kShutdownTimeText) + " " + button(kPostponeButton) + button(kCountdownButton),
-              "07:abc 推迟+计时+");
-    EXPECT_EQ(text(kValueCaption) + style(), "关机时间：1");
+    EXPECT_EQ(text(kShutdownTimeText) + " " + button(kPostponeButton) + button(kCountdownButton) +
+                  text(kValueCaption) + style(),
+              "07:abc 推迟+计时+关机时间：1");
+    fake.type(program.countdownWindow, kMinutesBox, "1.5");  // minutes from now, times 60
+    click(kCountdownButton);
+    EXPECT_EQ(std::to_string(program.countdownSeconds) + button(kCountdownButton) + style(),
+              "90取消+2");
+    click(kCountdownButton);  // stopped again
+    EXPECT_EQ(std::to_string(program.countdownSeconds) + button(kCountdownButton) + style(),
+              "0计时+1");
 }
 
 TEST_F(ScheduleTest, TheSpinStepsTheLastFocusedBoxAndWrapsOnlyTheExactEnds) {
     open();
-    fake.fire(program.countdownWindow, kPostponeSpin, EventKind::Spin,
-              1);  // neither box had the focus yet
+    fake.fire(program.countdownWindow, kPostponeSpin, EventKind::Spin, 1);  // no box focused yet
     EXPECT_EQ(text(kPostponeHourBox) + ":" + text(kPostponeMinuteBox), "23:30");
     const char *hour = kPostponeHourBox, *minute = kPostponeMinuteBox;
     // clang-format off
