@@ -83,10 +83,11 @@ public:
     }
     FakeWindow& window(WindowId w) { return windows_.at(w); }
     FakeControl& control(WindowId w, Text name) {
-        if (window(w).controls.count(name) == 0) {
+        const auto found = window(w).controls.find(name);
+        if (found == window(w).controls.end()) {
             throw std::out_of_range("no control " + name);
         }
-        return window(w).controls[name];
+        return found->second;
     }
     int timer(WindowId w, Text name) { return window(w).timers[name]; }
     std::size_t windowCount() const { return windows_.size(); }
