@@ -84,10 +84,8 @@ public:
     FakeWindow& window(WindowId w) { return windows_.at(w); }
     FakeControl& control(WindowId w, Text name) {
         const auto found = window(w).controls.find(name);
-        if (found == window(w).controls.end()) {
-            throw std::out_of_range("no control " + name);
-        }
-        return found->second;
+        return found != window(w).controls.end() ? found->second
+                                                 : throw std::out_of_range("no control " + name);
     }
     int timer(WindowId w, Text name) { return window(w).timers[name]; }
     std::size_t windowCount() const { return windows_.size(); }
