@@ -51,17 +51,17 @@ int main(int argc, char** argv) {
 
     varnel::testing::FakePlatform fake;
     fake.clock = varnel::LocalTime{2026, 12, 7, 1, 8, 0, 0, 15};
-    fake.setFileUtf8(fake.path(varnel::keys::kFileName), kSettings);
+    fake.setSettings(kSettings);
     varnel::Program program(fake);
     varnel::runProgram(program);
 
     for (long i = 0; i < ticks; ++i) {
         advanceOneSecond(fake.clock);
-        fake.fireTimer(program.mainWindow, kClockTimer);
+        fake.fire(program.mainWindow, kClockTimer, varnel::EventKind::Timer);
     }
     // Proof the ticks ran: the last one re-armed the timer and showed its second.
     std::printf("%ld ticks, timer %d ms, seconds digits %s\n", ticks,
-                fake.timerPeriod(program.mainWindow, kClockTimer),
+                fake.timer(program.mainWindow, kClockTimer),
                 fake.text(program.mainWindow, "秒标签9").c_str());
-    return fake.shutdownRequests.empty() ? 0 : 2;
+    return fake.calls("shutdown").empty() ? 0 : 2;
 }

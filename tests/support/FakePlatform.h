@@ -1,233 +1,337 @@
 // An in-memory Windows for the unit tests: windows and controls built from the
-// same tables as the real ones, a settable clock and screen, files with
-// attributes, the registry, processes, hotkeys, the tray and timers. Tests fire
-// events and read back what the user would see.
+// real tables, a settable clock, files and hotkeys. Calls with an
+// effect outside the program are logged ("exit 0", "box 0x24 title: text").
 #pragma once
 
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <map>
-#include <memory>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/Platform.h"
+#include "settings/SettingsKeys.h"
 
 namespace varnel::testing {
 
+using Text = const std::string&;
+using Log = std::vector<std::string>;
+
 struct FakeControl {
     ControlSpec design;
-    std::string text;
-    bool visible = true;
-    bool enabled = true;
-    bool checked = false;
-    int selection = -1;
-    std::string picture;
+    std::string text, picture;
+    bool visible, enabled, checked;
+    int selection;  // lists: -1 = none; tabs: the page
 };
 
 struct FakeWindow {
     WindowSpec design;
     EventSink* sink = nullptr;
     WindowId owner = 0;
-    bool visible = false;
     Rect rect;
-    std::vector<FakeControl> controls;
-    std::string focus;
-    std::map<std::string, int> timers;  // name -> period
+    bool visible = false;
+    std::map<std::string, FakeControl> controls{};
+    std::map<std::string, int> timers{};  // name -> period
+    std::string focus{}, shape{};
     long exStyle = 0;
-    NativeHandle parent = 0;
-    std::string shapeBitmap;
-    int modalDepth = 0;
-};
-
-struct ShownMessageBox {
-    WindowId owner;
-    std::string text;
-    std::string title;
-    unsigned style;
-    int answer;
 };
 
 struct FakeFile {
     std::string bytes;
     std::uint32_t attributes = kAttrArchive;
-    int writes = 0;          // successful writes
-    int unlockedWrites = 0;  // of them, made without holding lockFile
+    int writes = 0, unlockedWrites = 0;  // unlocked: made without holding lockFile
 };
 
-struct Hotkey {
+struct FakeHotkey {
     WindowId window;
     std::string target;
-    unsigned modifiers;  // kMod bits
-    unsigned virtualKey;
+    unsigned modifiers, virtualKey;
     int id;
-};
-
-// A call to one of the literal user32 functions, for the window-effects tests.
-struct EffectCall {
-    std::string function;
-    std::vector<long long> args;
-    std::string text;
 };
 
 class FakePlatform : public Platform {
 public:
-    FakePlatform();
-    ~FakePlatform() override;
-
     // ---- what a test sets up ----
-    LocalTime clock;
+    LocalTime clock{2026, 12, 7, 1, 12, 0, 0, 0};
     Size screen{1024, 768};
     std::string exeDir = "C:\\Program Files\\Varnel";
-    std::string exeName = "varnel.exe";
-    std::map<std::string, FakeFile> files;  // path -> content
-    // "HKLM\\key\\value" or "HKCU\\key\\value" -> data
-    std::map<std::string, std::string> registry;
-    bool localMachineWritesFail = false;  // a standard user's rights
-    bool writesFail = false;              // every file write fails (a full disk)
-    // Directories this program may not write in (nor create folders in).
-    std::set<std::string> unwritableDirectories;
-    std::string roamingAppData = "C:\\Users\\user\\AppData\\Roaming";  // "" = none
-    // Files that exist but cannot be read (another program holds them locked).
-    std::set<std::string> unreadableFiles;
-    // Combinations (modifier bits without kModNoRepeat, vk) held by another program.
-    std::vector<std::pair<unsigned, unsigned>> takenHotkeys;
-    std::map<std::string, NativeHandle> topLevelByClass;  // for findWindowA
-    std::map<NativeHandle, NativeHandle> firstChild;      // for getWindow(.., 5)
-    int menuChoice = 0;                                   // command popupMenu returns
-
-    // Answers for the next message boxes, in order. A box with no answer
-    // queued fails the test.
+    std::string roaming = "C:\\Users\\user\\AppData\\Roaming";  // "" = none
+    std::map<std::string, FakeFile> files;
+    std::set<std::string> unwritable, unreadable;  // directories; files another program holds
+    std::vector<FakeHotkey> taken;                 // combinations another program holds
+    std::function<void(WindowId)> onModal;  // plays the user in a modal window, which then closes
+    std::function<int(const std::vector<MenuItem>&)> onPopupMenu;  // returns the choice
     void answerNextMessageBox(int answer) { answers_.push_back(answer); }
-    // Plays the user inside a modal window; the default closes it at once.
-    std::function<void(WindowId)> onModal;
-    // Called for every popup menu, before menuChoice is returned.
-    std::function<void()> onPopupMenu;
 
     // ---- what a test observes ----
-    std::vector<ShownMessageBox> messageBoxes;
-    std::vector<std::string> startedProcesses;
-    std::vector<bool> shutdownRequests;  // the force flag of each request
-    std::vector<bool> keepAwakeCalls;    // keepSystemAwake's argument, in order
-    std::vector<std::string> openedUrls;
-    std::vector<Hotkey> hotkeys;  // currently registered
-    std::vector<std::string>
-        log;  // registerHotkey, unregisterHotkey, startProcess, exitProcess, ...
-    std::vector<EffectCall> effectCalls;
-    std::vector<std::vector<MenuItem>> menus;
-    bool exited = false;
-    int exitCode = -1;
-    bool trayIconShown = false;
-    std::string trayIconPath, trayTooltip;
-    int pendingEventRuns = 0;
-    std::vector<int> pauses;
-
-    // ---- helpers for tests ----
-    void fire(WindowId window, const std::string& control, EventKind kind, int arg = 0);
-    void fireTimer(WindowId window, const std::string& timer) {
-        fire(window, timer, EventKind::Timer);
+    Log log;
+    std::vector<FakeHotkey> hotkeys;  // registered now
+    WindowId trayWindow = 0;          // the window with a tray icon, 0 = none
+    Log calls(Text prefix) const {
+        Log found;
+        std::copy_if(log.begin(), log.end(), std::back_inserter(found),
+                     [&](Text entry) { return entry.starts_with(prefix); });
+        return found;
     }
-    // The user's actions, with the events Windows would send.
-    void click(WindowId window, const std::string& control);  // check boxes flip first
-    void type(WindowId window, const std::string& control, const std::string& text);
-    void focus(WindowId window, const std::string& control);
-    // Opens a list's drop-down, picks `index` and closes it.
-    void pick(WindowId window, const std::string& control, int index);
-    void pressHotkey(int id);
-    // The shell takes the window down with its desktop window: Destroyed
-    // (unasked) for the windows it owns, then for itself.
-    void destroyBySystem(WindowId window);
-    void setFileUtf8(const std::string& path, const std::string& utf8Text);
-    std::string fileUtf8(const std::string& path);
-    std::string path(const std::string& name) const { return exeDir + name; }
-    WindowId findWindow(const std::string& title) const;  // 0 when none is open
-    const FakeControl& control(WindowId window, const std::string& name) const;
-    FakeWindow& window(WindowId id);
-    int timerPeriod(WindowId window, const std::string& timer);
-    std::vector<WindowId> openWindows() const;
+    FakeWindow& window(WindowId w) { return windows_.at(w); }
+    FakeControl& control(WindowId w, Text name) {
+        const auto found = window(w).controls.find(name);
+        return found != window(w).controls.end() ? found->second
+                                                 : throw std::out_of_range("no control " + name);
+    }
+    int timer(WindowId w, Text name) { return window(w).timers[name]; }
+    std::size_t windowCount() const { return windows_.size(); }
+    std::string path(Text name) const { return exeDir + name; }
+    void setSettings(Text utf8) { files[path(keys::kFileName)].bytes = gbkFromUtf8(utf8); }
+    std::string settings() { return utf8FromGbk(readFile(path(keys::kFileName)).value_or("")); }
+
+    // ---- the user's actions, with the events Windows sends ----
+    void fire(WindowId w, Text control, EventKind kind, int arg = 0) {
+        if (kind != EventKind::Timer && !control.empty()) {
+            this->control(w, control);  // throws for a control the window lacks
+        }
+        window(w).sink->onEvent(Event{w, control, kind, arg});
+    }
+    void click(WindowId w, Text name) {
+        FakeControl& c = control(w, name);
+        if (c.enabled && c.visible) {  // else the user cannot click it
+            c.checked ^= c.design.kind == ControlKind::CheckBox;
+            fire(w, name, EventKind::Clicked);
+        }
+    }
+    void type(WindowId w, Text name, Text text) {
+        setFocus(w, name);
+        setText(w, name, text);
+    }
+    void pressHotkey(int id) {
+        const auto h = std::ranges::find(hotkeys, id, &FakeHotkey::id);
+        fire(h->window, h->target, EventKind::Hotkey, id);
+    }
 
     // ---- Platform ----
-    std::string gbkFromUtf8(const std::string& utf8) override;
-    std::string utf8FromGbk(const std::string& gbk) override;
+    std::string gbkFromUtf8(Text utf8) override { return convert(utf8, "UTF-8", "CP936"); }
+    std::string utf8FromGbk(Text gbk) override { return convert(gbk, "CP936", "UTF-8"); }
     LocalTime now() override { return clock; }
     Size screenSize() override { return screen; }
     std::string exeDirectory() override { return exeDir; }
-    std::string exeFileName() override { return exeName; }
-    bool fileExists(const std::string& path) override;
-    std::optional<std::uint32_t> fileAttributes(const std::string& path) override;
-    bool setFileAttributes(const std::string& path, std::uint32_t attributes) override;
-    std::optional<std::string> readFile(const std::string& path) override;
-    bool writeFile(const std::string& path, const std::string& bytes) override;
-    void lockFile(const std::string& path) override;
-    void unlockFile(const std::string& path) override;
-    bool canWriteIn(const std::string& directory) override;
-    std::string roamingAppDataDirectory() override { return roamingAppData; }
-    bool createDirectory(const std::string& path) override;
-    bool writeRegistryString(RegistryRoot root, const std::string& key,
-                             const std::string& valueName, const std::string& value) override;
-    bool deleteRegistryValue(RegistryRoot root, const std::string& key,
-                             const std::string& valueName) override;
-    bool startProcess(const std::string& commandLine) override;
-    void exitProcess(int exitCode) override;
-    bool requestSystemShutdown(bool force) override;
-    void keepSystemAwake(bool on) override { keepAwakeCalls.push_back(on); }
-    bool openUrl(const std::string& url) override;
-    WindowId createWindow(const WindowSpec& design, EventSink& sink, WindowId owner) override;
-    void destroyWindow(WindowId window) override;
-    bool windowExists(WindowId window) override;
-    void runModal(WindowId window) override;
-    void runEventLoop() override;
-    void processPendingEvents() override { ++pendingEventRuns; }
-    void pause(int milliseconds) override { pauses.push_back(milliseconds); }
-    void bringToFront(WindowId window) override;
-    void setWindowVisible(WindowId window, bool visible) override;
-    bool windowVisible(WindowId window) override;
-    Rect windowRect(WindowId window) override;
-    void moveWindow(WindowId window, int left, int top) override;
-    void setText(WindowId window, const std::string& control, const std::string& text) override;
-    std::string text(WindowId window, const std::string& control) override;
-    void setVisible(WindowId window, const std::string& control, bool visible) override;
-    bool visible(WindowId window, const std::string& control) override;
-    void setEnabled(WindowId window, const std::string& control, bool enabled) override;
-    bool enabled(WindowId window, const std::string& control) override;
-    void setChecked(WindowId window, const std::string& control, bool checked) override;
-    bool checked(WindowId window, const std::string& control) override;
-    void setSelection(WindowId window, const std::string& control, int index) override;
-    int selection(WindowId window, const std::string& control) override;
-    void setFocus(WindowId window, const std::string& control) override;
-    std::string focusedControl(WindowId window) override;
-    void setPicture(WindowId window, const std::string& control,
-                    const std::string& iconBytes) override;
-    void setTimer(WindowId window, const std::string& timer, int periodMs) override;
-    int messageBox(WindowId owner, const std::string& text, const std::string& title,
-                   unsigned style) override;
-    int popupMenu(WindowId window, const std::vector<MenuItem>& items) override;
-    int registerHotkey(WindowId window, const std::string& target, unsigned modifiers,
-                       unsigned virtualKey) override;
-    void unregisterHotkey(WindowId window, int id) override;
-    bool addTrayIcon(WindowId window, const std::string& iconPath,
-                     const std::string& tooltip) override;
-    void removeTrayIcon(WindowId window) override;
-    NativeHandle nativeHandle(WindowId window) override;
-    long getWindowLongA(WindowId window, int index) override;
-    void setWindowLongA(WindowId window, int index, long value) override;
-    void setLayeredWindowAttributes(WindowId window, Color key, int alpha, unsigned flags) override;
-    NativeHandle findWindowA(const std::string& className) override;
-    NativeHandle getWindow(NativeHandle window, unsigned command) override;
-    void setParent(WindowId window, NativeHandle parent) override;
-    bool snapshotWindow(WindowId window, const std::string& bitmapPath) override;
-    void setWindowShape(WindowId window, const std::string& bitmapPath, Color key) override;
+    std::string exeFileName() override { return "varnel.exe"; }
+    bool fileExists(Text path) override { return files.count(path) != 0; }
+    std::optional<std::uint32_t> fileAttributes(Text path) override {
+        return files.count(path) ? std::optional(files[path].attributes) : std::nullopt;
+    }
+    bool setFileAttributes(Text path, std::uint32_t attributes) override {
+        files.at(path).attributes = attributes;
+        return true;
+    }
+    std::optional<std::string> readFile(Text path) override {
+        const bool readable = files.count(path) && !unreadable.count(path);
+        return readable ? std::optional(files[path].bytes) : std::nullopt;
+    }
+    bool writeFile(Text path, Text bytes) override {
+        if (!canWriteIn(path.substr(0, path.rfind('\\'))) ||
+            (files.count(path) && (files[path].attributes & (kAttrReadOnly | kAttrDirectory)))) {
+            return false;
+        }
+        FakeFile& file = files[path];
+        file.bytes = bytes;
+        ++file.writes;
+        file.unlockedWrites += locked_.count(path) == 0;
+        return true;
+    }
+    void lockFile(Text path) override { EXPECT_TRUE(locked_.insert(path).second) << path; }
+    void unlockFile(Text path) override { locked_.erase(path); }
+    bool canWriteIn(Text directory) override { return unwritable.count(directory) == 0; }
+    std::string roamingAppDataDirectory() override { return roaming; }
+    bool createDirectory(Text path) override {
+        return canWriteIn(path.substr(0, path.rfind('\\')));
+    }
+    bool writeRegistryString(RegistryRoot, Text, Text, Text) override { return true; }
+    bool deleteRegistryValue(RegistryRoot, Text, Text) override { return true; }
+    bool startProcess(Text commandLine) override { return logged("start " + commandLine, true); }
+    void exitProcess(int code) override { logged("exit " + std::to_string(code), 0); }
+    bool requestSystemShutdown(bool force) override {
+        return logged(force ? "shutdown 1" : "shutdown 0", true);
+    }
+    void keepSystemAwake(bool on) override { logged(on ? "awake 1" : "awake 0", 0); }
+    bool openUrl(Text) override { return true; }
+    WindowId createWindow(const WindowSpec& design, EventSink& sink, WindowId owner) override {
+        FakeWindow& w = windows_[++lastWindow_] = {
+            .design = design, .sink = &sink, .owner = owner, .rect = design.rect};
+        for (const ControlSpec& c : design.controls) {
+            const int selection = c.kind == ControlKind::Tab ? 0 : -1;
+            w.controls[c.name] = {c, c.text, "", c.visible, c.enabled, false, selection};
+        }
+        return lastWindow_;
+    }
+    // As in Windows, what is tied to the window goes with it, and the window no
+    // longer exists while its Destroyed event is handled.
+    void destroyWindow(WindowId w) override {
+        if (windows_.count(w) != 0) {
+            const FakeWindow gone = std::move(windows_[w]);
+            windows_.erase(w);
+            std::erase_if(hotkeys, [w](const FakeHotkey& h) { return h.window == w; });
+            trayWindow = trayWindow == w ? 0 : trayWindow;
+            gone.sink->onEvent(Event{w, "", EventKind::Destroyed, kClosed});
+        }
+    }
+    bool windowExists(WindowId w) override { return windows_.count(w) != 0; }
+    void runModal(WindowId w) override {
+        logged("modal " + window(w).design.title, 0);
+        if (onModal) {
+            onModal(w);
+        }
+        destroyWindow(w);  // a modal loop returns once its window is gone
+    }
+    void runEventLoop() override { logged("loop", 0); }
+    void processPendingEvents() override { logged("pending", 0); }
+    void pause(int ms) override { logged("pause " + std::to_string(ms), 0); }
+    void bringToFront(WindowId w) override { logged("front " + window(w).design.title, 0); }
+    void setWindowVisible(WindowId w, bool on) override { window(w).visible = on; }
+    bool windowVisible(WindowId w) override { return window(w).visible; }
+    Rect windowRect(WindowId w) override { return window(w).rect; }
+    void moveWindow(WindowId w, int left, int top) override {
+        window(w).rect = {left, top, window(w).rect.width, window(w).rect.height};
+    }
+    void setText(WindowId w, Text name, Text text) override {
+        control(w, name).text = text;
+        if (control(w, name).design.kind == ControlKind::Edit) {
+            fire(w, name, EventKind::Changed);
+        }
+    }
+    std::string text(WindowId w, Text name) override {
+        const FakeControl& c = control(w, name);
+        const bool list = c.design.kind == ControlKind::DropDownList;
+        return !list ? c.text : c.selection < 0 ? "" : c.design.items.at(c.selection);
+    }
+    void setVisible(WindowId w, Text name, bool on) override { control(w, name).visible = on; }
+    bool visible(WindowId w, Text name) override { return control(w, name).visible; }
+    void setEnabled(WindowId w, Text name, bool on) override { control(w, name).enabled = on; }
+    bool enabled(WindowId w, Text name) override { return control(w, name).enabled; }
+    void setChecked(WindowId w, Text name, bool on) override { control(w, name).checked = on; }
+    bool checked(WindowId w, Text name) override { return control(w, name).checked; }
+    void setSelection(WindowId w, Text name, int index) override {
+        FakeControl& c = control(w, name);
+        c.selection = index >= 0 && index < std::ssize(c.design.items) ? index : -1;
+        if (c.design.kind == ControlKind::Tab && c.selection >= 0) {
+            fire(w, name, EventKind::PageChanged, c.selection);
+        }
+    }
+    int selection(WindowId w, Text name) override { return control(w, name).selection; }
+    void setFocus(WindowId w, Text name) override {
+        window(w).focus = name;
+        if (control(w, name).design.kind == ControlKind::Edit) {
+            fire(w, name, EventKind::FocusGained);
+        }
+    }
+    std::string focusedControl(WindowId w) override { return window(w).focus; }
+    void setPicture(WindowId w, Text name, Text icon) override { control(w, name).picture = icon; }
+    void setTimer(WindowId w, Text name, int ms) override { window(w).timers[name] = ms; }
+    int messageBox(WindowId, Text text, Text title, unsigned style) override {
+        logged("box " + hex(style) + " " + title + ": " + text, 0);
+        if (answers_.empty()) {
+            ADD_FAILURE() << "unexpected " << log.back();
+            answers_.push_back(kIdOk);
+        }
+        const int answer = answers_.front();
+        answers_.pop_front();
+        return answer;
+    }
+    int popupMenu(WindowId, const std::vector<MenuItem>& items) override {
+        return onPopupMenu ? onPopupMenu(items) : 0;
+    }
+    int registerHotkey(WindowId w, Text target, unsigned modifiers, unsigned vk) override {
+        logged("hotkey " + hex(modifiers) + " " + std::to_string(vk), 0);
+        // As on Windows, kModNoRepeat makes no other combination.
+        const auto same = [&](const FakeHotkey& h) {
+            return ((h.modifiers ^ modifiers) & ~kModNoRepeat) == 0 && h.virtualKey == vk;
+        };
+        if (std::ranges::any_of(hotkeys, same) || std::ranges::any_of(taken, same)) {
+            return 0;
+        }
+        hotkeys.push_back({w, target, modifiers, vk, hotkeys.empty() ? 1 : hotkeys.back().id + 1});
+        return hotkeys.back().id;
+    }
+    void unregisterHotkey(WindowId, int id) override {
+        logged("unhotkey " + std::to_string(id), 0);
+        std::erase_if(hotkeys, [id](const FakeHotkey& h) { return h.id == id; });
+    }
+    bool addTrayIcon(WindowId w, Text icon, Text tip) override {
+        trayWindow = logged("tray " + icon + " " + tip, w);
+        return true;
+    }
+    void removeTrayIcon(WindowId) override { trayWindow = logged("untray", 0); }
+    NativeHandle nativeHandle(WindowId w) override { return 0x10000 + w * 16; }
+    long getWindowLongA(WindowId w, int index) override {
+        return logged(call("GetWindowLongA", nativeHandle(w), index), window(w).exStyle);
+    }
+    void setWindowLongA(WindowId w, int index, long value) override {
+        window(w).exStyle = logged(call("SetWindowLongA", nativeHandle(w), index, value), value);
+    }
+    void setLayeredWindowAttributes(WindowId w, Color key, int alpha, unsigned flags) override {
+        logged(call("SetLayeredWindowAttributes", nativeHandle(w), key, alpha, flags), 0);
+    }
+    NativeHandle findWindowA(Text className) override {
+        return logged("FindWindowA(" + className + ")", NativeHandle{0});  // no desktop
+    }
+    NativeHandle getWindow(NativeHandle w, unsigned command) override {
+        return logged(call("GetWindow", w, command), NativeHandle{0});
+    }
+    void setParent(WindowId w, NativeHandle parent) override {
+        logged(call("SetParent", nativeHandle(w), parent), 0);
+    }
+    bool snapshotWindow(WindowId w, Text bitmap) override {
+        const Rect r = window(w).rect;
+        return writeFile(bitmap, "BM " + std::to_string(r.width) + "x" + std::to_string(r.height));
+    }
+    void setWindowShape(WindowId w, Text bitmap, Color key) override {
+        window(w).shape = bitmap + " " + hex(key);
+    }
 
 private:
-    FakeControl& mutableControl(WindowId window, const std::string& name);
-    void destroy(WindowId window, int how);
-    std::map<WindowId, std::unique_ptr<FakeWindow>> windows_;
-    std::map<WindowId, std::unique_ptr<FakeWindow>> dying_;  // during their Destroyed event
-    WindowId nextWindow_ = 1;
-    WindowId trayWindow_ = 0;
+    // Logs the call, returns its result.
+    template <class Result>
+    Result logged(std::string entry, Result result) {
+        log.push_back(std::move(entry));
+        return result;
+    }
+    // A byte the source encoding cannot hold becomes '?', so damaged files
+    // still read as text, as they do on Windows.
+    static std::string convert(std::string in, const char* from, const char* to) {
+        iconv_t cd = iconv_open(to, from);
+        std::string out(in.size() * 2 + 1, '\0');
+        char *inPtr = in.data(), *outPtr = out.data();
+        std::size_t inLeft = in.size(), outLeft = out.size();
+        while (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == std::size_t(-1) && inLeft > 0) {
+            *outPtr++ = '?';
+            --outLeft;
+            ++inPtr;
+            --inLeft;
+        }
+        iconv_close(cd);
+        return out.substr(0, out.size() - outLeft);
+    }
+    static std::string hex(unsigned value) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%#x", value);
+        return text;
+    }
+    template <class... Args>
+    static std::string call(const char* function, Args... args) {
+        const std::string list = ((std::to_string(args) + ", ") + ...);
+        return function + ("(" + list.substr(0, list.size() - 2)) + ")";
+    }
+    std::map<WindowId, FakeWindow> windows_;
+    WindowId lastWindow_ = 0;
     std::deque<int> answers_;
-    std::set<std::string> lockedFiles_;
+    std::set<std::string> locked_;
 };
 
 }  // namespace varnel::testing

@@ -1,99 +1,213 @@
-#include <gtest/gtest.h>
-
+// The window tables; the main window: the start-up sequence, the clock's
+// labels and effects, the files' folder, the tray icon and its menu.
 #include "app/StartUp.h"
 #include "clock/MainWindow.h"
+#include "config_ui/ConfigWizard.h"
+#include "config_ui/Defaults.h"
 #include "core/Program.h"
-#include "settings/SettingsKeys.h"
+#include "schedule/CountdownWindow.h"
 #include "support/FakePlatform.h"
+#include "tray/TrayMenu.h"
 
 namespace varnel {
 namespace {
 
 using testing::FakePlatform;
+using testing::Log;
 
-class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override { createMainWindow(program); }
-    bool shown(const char* control) { return fake.visible(program.mainWindow, control); }
-    std::string text(const char* control) { return fake.text(program.mainWindow, control); }
-
-    FakePlatform fake;
-    Program program{fake};
-};
-
-TEST_F(MainWindowTest, ShutdownTimeAndDateAreWrittenWithoutPadding) {
-    program.shutdownTime = {23, 5};
-    fake.clock = {2027, 3, 4, 4, 9, 0, 0, 0};
-    fillStartupLabels(program);
-    EXPECT_EQ(text("标签4"), "关机时间为23:5");
-    EXPECT_EQ(text("标签2"), "2027年3月4日");
-    EXPECT_EQ(text("标签3"), "星期四");
-}
-
-TEST_F(MainWindowTest, WeekdayDecidesWhatTheLowerPartShows) {
-    struct Case {
-        int weekday;
-        const char* caption;
-        bool logo;
-        bool hints;
-    };
-    const Case cases[] = {{0, "星期天", true, false},  {1, "星期一", false, true},
-                          {2, "星期二", false, false}, {3, "星期三", false, true},
-                          {4, "星期四", false, false}, {5, "星期五", false, true},
-                          {6, "星期六", false, false}};
-    for (const Case& c : cases) {
-        FakePlatform fresh;
-        Program p{fresh};
-        createMainWindow(p);
-        fresh.clock.weekday = c.weekday;
-        fillStartupLabels(p);
-        EXPECT_EQ(fresh.text(p.mainWindow, "标签3"), c.caption);
-        EXPECT_EQ(fresh.visible(p.mainWindow, "LOGO标签8"), c.logo) << c.weekday;
-        EXPECT_EQ(fresh.visible(p.mainWindow, "图片框1"), c.logo) << c.weekday;
-        for (const char* hint : {"标签5", "标签6", "标签7", "标签9"}) {
-            EXPECT_EQ(fresh.visible(p.mainWindow, hint), c.hints) << c.weekday << hint;
+// Unique names, each container before what it holds, a page only on a tab.
+TEST(WindowTables, ControlsAreUniqueAndTheirContainersComeFirst) {
+    for (const WindowSpec& window : {mainWindowSpec(), countdownWindowSpec(), configWizardSpec()}) {
+        std::map<std::string, ControlKind> seen;
+        for (const ControlSpec& c : window.controls) {
+            const bool onTab = seen.count(c.parent) && seen[c.parent] == ControlKind::Tab;
+            EXPECT_TRUE((c.parent.empty() || seen.count(c.parent)) &&
+                        (onTab ? c.page >= 0 : c.page == -1) && seen.emplace(c.name, c.kind).second)
+                << window.title << ": " << c.name;
         }
     }
 }
 
-TEST_F(MainWindowTest, ClockDigitsAlwaysHaveTwoCharacters) {
-    EXPECT_EQ(text("时标签7"), "55");  // creation text until the first tick
-    refreshClockDigits(program, {2026, 1, 1, 4, 9, 5, 7, 0});
-    EXPECT_EQ(text("时标签7"), "09");
-    EXPECT_EQ(text("分标签8"), "05");
-    EXPECT_EQ(text("秒标签9"), "07");
-    refreshClockDigits(program, {2026, 1, 1, 4, 23, 59, 0, 0});
-    EXPECT_EQ(text("时标签7") + text("分标签8") + text("秒标签9"), "235900");
-}
+const std::string kIcon("\0\0\1\0icon", 8);
 
-TEST_F(MainWindowTest, StartsAtTheBottomRightCornerAndRecordsThePosition) {
-    fake.setFileUtf8(fake.path(keys::kFileName), "[窗口位置]\r\n1_1=1024\r\n2_1=768\r\n");
-    placeMainWindow(program);
-    EXPECT_EQ(fake.windowRect(program.mainWindow), (Rect{785, 566, 229, 152}));
-    EXPECT_EQ(program.settings.readSetting("窗口位置", "1"), "785");
-    EXPECT_EQ(program.settings.readSetting("窗口位置", "2"), "566");
-}
-
-TEST_F(MainWindowTest, AStoredValueEqualToTheTargetLeavesThatEdgeAlone) {
-    fake.setFileUtf8(fake.path(keys::kFileName), "[窗口位置]\r\n1_1=785\r\n2_1=768\r\n");
-    placeMainWindow(program);
-    EXPECT_EQ(fake.windowRect(program.mainWindow).left, 50);
-    EXPECT_EQ(fake.windowRect(program.mainWindow).top, 566);
-    EXPECT_EQ(program.settings.readSetting("窗口位置", "1"), "");
-}
-
-TEST_F(MainWindowTest, MovesInTenPixelSteps) {
-    for (int i = 0; i < 5; ++i) {
-        moveMainWindow(program, false, +1);
+// Every start puts the clock at the bottom right, registers the hotkeys, adds
+// the tray icon and shapes the window; then does what the settings ask. The
+// first start writes the defaults and waits for the wizard before the hotkeys.
+TEST(StartUp, EveryStartSetsUpTheClockAndDoesWhatItsSettingsSay) {
+    const std::tuple<const char*, int, const char*> kStarts[] = {
+        {nullptr, kIdYes, "first start"},
+        {"[隐藏启动]\r\n是=真\r\n[倒记时5分钟提示]\r\n是=假\r\n", kIdOk, "hidden, no warning"},
+        {"[程序起动后立刻关机]\r\n是=真\r\n", kIdYes, "asked, shutdown 1"},
+        {"[程序起动后立刻关机]\r\n是=真\r\n[强行关机]\r\n是=假\r\n", kIdYes, "asked, shutdown 0"},
+        {"[程序起动后立刻关机]\r\n是=真\r\n", kIdNo, "asked"},
+        {"[关机时间]\r\n小时=0\r\n", kIdOk, "wizard"},
+        {"[关机时间]\r\n小时=24\r\n", kIdOk, "wizard"},
+        {"[关机时间]\r\n小时=1\r\n", kIdOk, ""}};
+    for (const auto& [settings, answer, outcome] : kStarts) {
+        // The settings (before the defaults) of a later start; read-only ones are
+        // made hidden, system and archive, so they can be written.
+        FakePlatform f;
+        Program p{f};
+        const bool readOnly = answer == kIdOk;
+        if (settings != nullptr) {
+            restoreDefaults(p);
+            f.setSettings(settings + f.settings());
+            f.files[p.settings.path()].attributes =
+                readOnly ? kAttrReadOnly | kAttrArchive : kAttrArchive;
+        }
+        f.files[f.path("\\图标.ico")].bytes = kIcon;
+        f.answerNextMessageBox(answer);
+        runProgram(p);
+        const WindowId main = p.mainWindow;
+        const auto at = [&](const char* call) {
+            return std::ranges::find(f.log, call) - f.log.begin();
+        };
+        std::string seen = !f.windowVisible(main)                                  ? "hidden"
+                           : p.configWizard                                        ? "wizard"
+                           : at("modal Varnel 程序配置") < at("hotkey 0x4002 121") ? "first start"
+                                                                                   : "";
+        seen += p.fiveMinuteWarning ? "" : ", no warning";
+        if (!f.calls("box").empty()) {
+            EXPECT_EQ(f.calls("box"), Log{"box 0x44 立即关机: 是否立即关机！"});
+            seen += "asked" + (f.calls("shutdown").empty() ? "" : ", " + f.calls("shutdown")[0]);
+        }
+        EXPECT_EQ(seen, outcome);
+        EXPECT_EQ(f.files[p.settings.path()].attributes, readOnly ? 0x26u : kAttrArchive);
+        EXPECT_EQ(f.windowRect(main), (Rect{785, 566, 229, 152}));  // placed before it hides
+        EXPECT_EQ(p.settings.readSetting("句柄", "窗口句柄") + "|" +
+                      p.settings.readSetting("倒计时窗口样式", "样式"),
+                  std::to_string(f.nativeHandle(main)) + "|1");
+        EXPECT_EQ(f.hotkeys.size(), 4u);
+        EXPECT_EQ(f.trayWindow, main);
+        EXPECT_EQ(f.calls("modal").size(), settings ? 0u : 1u);
+        if (settings == nullptr) {
+            EXPECT_EQ(f.text(main, "标签4"), "关机时间为23:0");
+        }
+        EXPECT_EQ(f.control(main, "图片框1").picture, kIcon);
+        // A Monday: the date, the weekday and the hotkey hints, no logo.
+        const auto shown = [&](const char* name) {
+            return f.visible(main, name) ? std::string(" ") + name : "";
+        };
+        EXPECT_EQ(f.text(main, "标签2") + f.text(main, "标签3") + shown("LOGO标签8") +
+                      shown("图片框1") + shown("标签5") + shown("标签9"),
+                  "2026年12月7日星期一 标签5 标签9");
+        EXPECT_EQ(f.window(main).shape + " " + f.log.back(), f.exeDir + "\\窗口.bmp 0x8000 loop");
+        // Click-through, translucent, set into the desktop's first child (none here).
+        const std::string h = std::to_string(f.nativeHandle(main));
+        EXPECT_EQ(f.calls("S"), (Log{"SetWindowLongA(" + h + ", -20, 524320)",
+                                     "SetLayeredWindowAttributes(" + h + ", 0, 100, 2)",
+                                     "SetParent(" + h + ", 0)"}));
+        EXPECT_EQ(f.calls("F"), Log{"FindWindowA(ProgMan)"});
+        EXPECT_EQ(f.calls("G"), (Log{"GetWindowLongA(" + h + ", -20)", "GetWindow(0, 5)"}));
     }
-    EXPECT_EQ(fake.windowRect(program.mainWindow).left, 100);
-    moveMainWindow(program, false, -1);
-    EXPECT_EQ(fake.windowRect(program.mainWindow).left, 90);
-    moveMainWindow(program, true, -1);
-    EXPECT_EQ(fake.windowRect(program.mainWindow).top, 60);
-    moveMainWindow(program, true, +1);
-    moveMainWindow(program, true, +1);
-    EXPECT_EQ(fake.windowRect(program.mainWindow).top, 40);
+}
+
+// The files it writes stay beside the exe where it may write there, else go
+// to the profile, where a settings file prepared beside the exe is copied once.
+TEST(StartUp, FilesStayBesideTheExeWhenItMayWriteThereElseGoToTheProfile) {
+    const std::string exe = "C:\\Program Files\\Varnel",
+                      roaming = "C:\\Users\\user\\AppData\\Roaming";
+    const std::string profile = roaming + "\\Varnel";
+    // Unwritable folders, roaming folder, hours prepared beside the exe and
+    // kept in the profile; where the files go, the hour read.
+    using Case =
+        std::tuple<std::set<std::string>, std::string, const char*, const char*, std::string, int>;
+    // clang-format off
+    const Case kCases[] = {
+        {{}, roaming, nullptr, "22", exe, 23}, {{exe}, roaming, nullptr, nullptr, profile, 23},
+        {{exe}, roaming, "21", nullptr, profile, 21}, {{exe}, roaming, "21", "22", profile, 22},
+        {{exe}, "", "21", nullptr, exe, 21}, {{exe, roaming}, roaming, "21", nullptr, exe, 21},
+        {{exe, profile}, roaming, "21", nullptr, exe, 21}};
+    // clang-format on
+    FakePlatform first;
+    Program defaultsWritten{first};
+    restoreDefaults(defaultsWritten);
+    const std::string defaults = first.settings();
+    for (const auto& [unwritable, roamingFolder, prepared, kept, dir, hour] : kCases) {
+        FakePlatform f;
+        Program p{f};
+        f.unwritable = unwritable;
+        f.roaming = roamingFolder;
+        f.files[exe + "\\图标.ico"].bytes = kIcon;
+        for (const auto& [folder, stored] : {std::pair{exe, prepared}, {profile, kept}}) {
+            if (stored) {
+                f.files[folder + "\\关机时间.ini"].bytes =
+                    f.gbkFromUtf8("[关机时间]\r\n小时=" + std::string(stored) + "\r\n" + defaults);
+            }
+        }
+        runProgram(p);
+        EXPECT_EQ(p.shutdownTime[0], hour);
+        for (const char* name : {"\\关机时间.ini", "\\常用热键.txt", "\\窗口.bmp"}) {
+            EXPECT_EQ(f.files[dir + name].writes > 0, unwritable.count(dir) == 0) << dir << name;
+            EXPECT_EQ(f.files[(dir == exe ? profile : exe) + name].writes, 0) << dir << name;
+        }
+        EXPECT_EQ(f.control(p.mainWindow, "图片框1").picture, kIcon);
+        EXPECT_EQ(f.calls("tray"), Log{"tray " + exe + "\\图标.ico Varnel程序"});
+    }
+}
+
+// The tray icon, shown when its option holds exactly "真": a right click
+// pops the menu up, any other click shows or hides the window.
+TEST(Tray, TheMenuListsItsItemsAndEachDoesItsAction) {
+    FakePlatform fake;
+    Program program{fake};
+    createMainWindow(program);
+    program.settings.writeSetting("显示托盘图标", "是", "是");
+    addTrayIcon(program);
+    std::string menu, chosen, done;
+    fake.onPopupMenu = [&](const std::vector<MenuItem>& items) {
+        int command = 0;
+        menu.clear();
+        for (const MenuItem& row : items) {
+            menu += row.text + (row.command != 0 ? "|" : "*|");
+            for (const MenuItem& sub : row.submenu) {
+                menu += ">" + sub.text + "|";
+                command = sub.text == chosen ? sub.command : command;
+            }
+            command = row.text == chosen ? row.command : command;
+        }
+        return command;
+    };
+    fake.onModal = [&](WindowId w) {
+        done += fake.window(w).design.title +
+                (w == program.configWizard ? std::to_string(fake.selection(w, "选择夹1")) : "") +
+                "|";
+    };
+    // The help shows the hotkey reference file up to a zero byte.
+    fake.files[fake.path("\\常用热键.txt")].bytes = std::string("a\0b", 3);
+    fake.answerNextMessageBox(kIdOk);
+    fake.answerNextMessageBox(kIdOk);
+    program.settings.writeSetting("倒计时窗口样式", "样式", "3");
+    // clang-format off
+    const std::pair<const char*, int> kChoices[] = {
+        {"", kTrayRightClick}, {"", kTrayLeftClick}, {"", 2}, {"隐藏窗口", kTrayRightClick},
+        {"隐藏窗口", kTrayRightClick}, {"显示窗口", kTrayRightClick},
+        {"设置关机时间", kTrayRightClick}, {"设置全局热键", kTrayRightClick},
+        {"调整窗口位置", kTrayRightClick}, {"倒计时关机窗口", kTrayRightClick},
+        {"帮助", kTrayRightClick}, {"关于", kTrayRightClick}, {"退出", kTrayRightClick}};
+    // clang-format on
+    for (const auto& [item, click] : kChoices) {
+        chosen = item;
+        fake.fire(program.mainWindow, "", EventKind::TrayNotify, click);
+        done += fake.windowVisible(program.mainWindow) ? "1" : "0";
+    }
+    EXPECT_EQ(menu,
+              "显示窗口|隐藏窗口|*|功能设置*|>设置关机时间|>设置全局热键|>调整窗口位置|"
+              "倒计时关机窗口|*|帮助|关于|退出|");
+    EXPECT_EQ(done, "010001Varnel 程序配置1|1Varnel 程序配置3|1Varnel 程序配置4|1 关机提示|1111");
+    const Log boxes = fake.calls("box");
+    EXPECT_EQ(
+        boxes[0],
+        "box 0x40 帮助: \r\n程序全局热键如下：\r\n\r\na\r\n\r\n以上热键只做参考\r\n"
+        "具体热键请参照‘功能设置>设置全局热键’\r\n使用热键可进入配置窗口更改为自己的的热键！");
+    EXPECT_TRUE(boxes[1].starts_with("box 0x40 关于: 欢迎使用！") &&
+                boxes[1].find('@') == std::string::npos);
+    // "退出" even without the option: the style reset, the hotkeys released, the icon removed.
+    EXPECT_EQ(Log(fake.log.end() - 6, fake.log.end()),
+              (Log{"unhotkey 0", "unhotkey 0", "unhotkey 0", "unhotkey 0", "untray", "exit 0"}));
+    EXPECT_EQ(program.settings.readSetting("倒计时窗口样式", "样式") +
+                  std::to_string(fake.calls("tray").size()),
+              "10");
 }
 
 }  // namespace

@@ -1,0 +1,236 @@
+// The daily schedule, the once-a-second tick, the countdown window,
+// postponing and the minutes-from-now countdown.
+#include "app/StartUp.h"
+#include "core/Program.h"
+#include "schedule/CountdownControls.h"
+#include "schedule/CountdownWindow.h"
+#include "schedule/ScheduleMath.h"
+#include "schedule/Tick.h"
+#include "support/FakePlatform.h"
+
+namespace varnel {
+namespace {
+
+using namespace countdown;
+using testing::Log;
+
+auto fields(const ScheduleDecision& d) {
+    return std::tuple(d.requestShutdown, d.announce, d.secondsToShutdown);
+}
+
+// In range the rule is (shutdown minute - clock minute) modulo 1440, stated
+// here without the program's counting of hour 0 as hour 24.
+TEST(ScheduleMath, EveryShutdownTimeAtEveryClockMinuteFollowsTheModuloRule) {
+    for (int shutdown = 0; shutdown < 1440; ++shutdown) {
+        for (int clock = 0; clock < 1440; ++clock) {
+            const int d = (shutdown - clock + 1440) % 1440, s = (shutdown * 7 + clock) % 60;
+            const bool near = d >= 1 && d <= 5;
+            ASSERT_EQ(fields(scheduleAt(shutdown / 60, shutdown % 60, clock / 60, clock % 60, s)),
+                      std::tuple(d == 0, near, near ? 60 * d - s : 0))
+                << shutdown << " at " << clock;
+        }
+        // Out of range a time is used as it is: hour 24 is hour 0, minute 75 of 23 is 00:15.
+        const int h = shutdown / 60, m = shutdown % 60;
+        ASSERT_EQ(fields(scheduleAt(24, m, h, m, 15)), fields(scheduleAt(0, m, h, m, 15)));
+        ASSERT_EQ(fields(scheduleAt(23, 75, h, m, 15)), fields(scheduleAt(0, 15, h, m, 15)));
+        ASSERT_FALSE(scheduleAt(25, m, h, m, 0).requestShutdown);
+    }
+    constexpr std::int32_t kMax = 2147483647, kMin = -kMax - 1;
+    EXPECT_EQ(fields(scheduleAt(kMax, kMax, 23, 59, 59)), std::tuple(false, false, 0));
+    // Announced by the hour-0 rule, with the seconds saturated rather than wrapped.
+    EXPECT_EQ(fields(scheduleAt(kMin, 0, 0, 59, 0)), std::tuple(false, true, kMin));
+    EXPECT_EQ(std::pair(msUntilNextTick(0), msUntilNextTick(999)), std::pair(1015, 16));
+}
+
+class ScheduleTest : public ::testing::Test {
+protected:
+    ScheduleTest() {
+        createMainWindow(program);
+        program.shutdownTime = {23, 0};
+        program.fiveMinuteWarning = true;
+        fake.setSettings("[强行关机]\r\n是=真\r\n[关机时间]\r\n小时=23\r\n分钟=0\r\n");
+    }
+    // One tick at each second of the day in [from, to].
+    void tick(int from, int to, int ms = 0) {
+        for (int s = from; s <= to; ++s) {
+            fake.clock = {2026, 12, 7, 1, s / 3600 % 24, s / 60 % 60, s % 60, ms};
+            onClockTick(program);
+        }
+    }
+    std::string digits() {
+        const WindowId main = program.mainWindow;
+        return fake.text(main, "时标签7") + ":" + fake.text(main, "分标签8") + ":" +
+               fake.text(main, "秒标签9");
+    }
+    void open(const std::string& style = "1") {
+        fake.setSettings("[倒计时窗口样式]\r\n样式=" + style + "\r\n" + fake.settings());
+        openCountdownWindow(program, false);
+    }
+    std::string text(const char* control) { return fake.text(program.countdownWindow, control); }
+    // The button's caption, "+" when enabled.
+    std::string button(const char* b) {
+        return text(b) + (fake.enabled(program.countdownWindow, b) ? "+" : "");
+    }
+    void click(const char* control) { fake.click(program.countdownWindow, control); }
+    std::string style() { return program.settings.readSetting("倒计时窗口样式", "样式"); }
+
+    static constexpr int k2255 = 22 * 3600 + 55 * 60, k2300 = 23 * 3600, kNoon = 12 * 3600;
+    testing::FakePlatform fake;
+    Program program{fake};
+};
+
+TEST_F(ScheduleTest, AnnouncesOnceCountsDownShutsDownAllMinuteAndKeepsTheSystemAwake) {
+    tick(k2255 - 60, k2255 - 1);
+    EXPECT_EQ(program.countdownWindow, 0);
+    tick(k2255, k2255, 400);
+    tick(k2255, k2255, 900);  // a timer that fired early only re-arms
+    EXPECT_EQ(fake.timer(program.mainWindow, "时钟1"), 115);
+    ASSERT_NE(program.countdownWindow, 0);  // the tick does not wait for it
+    EXPECT_EQ(fake.calls("p"), (Log{"pending", "pause 300"}));
+    click(kCloseButton);
+    for (int s = k2255 + 1; s < k2300; ++s) {
+        tick(s, s);
+        ASSERT_EQ(program.secondsToShutdown, k2300 - s);
+    }
+    EXPECT_EQ(digits(), "22:59:59");
+    tick(k2300, k2300 + 60);
+    EXPECT_EQ(fake.calls("shutdown"), Log(60, "shutdown 1"));
+    program.shutdownTime = {23, 30};  // postponed after the announcement
+    tick(k2300 + 61, k2300 + 1800);
+    EXPECT_EQ(program.countdownWindow, 0);  // once per run
+    EXPECT_EQ(fake.calls("shutdown").size(), 61u);
+    EXPECT_EQ(fake.calls("awake"), (Log{"awake 1", "awake 0", "awake 1"}));
+    program.fiveMinuteWarning = false;  // no daily shutdown with the option off
+    program.shutdownTime = {12, 0};
+    tick(kNoon - 300, kNoon + 60);
+    EXPECT_EQ(fake.calls("shutdown").size(), 61u);
+    EXPECT_EQ(digits(), "12:01:00");
+}
+
+TEST_F(ScheduleTest, ACountdownShutsDownAfterItsSecondsAndPromptsOnceAtFiveMinutes) {
+    program.countdownRunning = true;
+    program.countdownSeconds = 600;
+    std::vector<int> prompts;
+    fake.onModal = [&](WindowId) { prompts.push_back(program.countdownSeconds); };
+    int ticks = 0;
+    for (; fake.calls("shutdown").empty() && ticks < 700; ++ticks) {
+        tick(k2255 + ticks, k2255 + ticks);  // the daily schedule waits meanwhile
+    }
+    EXPECT_EQ(ticks, 600);
+    EXPECT_EQ(prompts, std::vector<int>{300});
+    tick(kNoon, kNoon);  // still below 1: asked again
+    EXPECT_EQ(program.countdownSeconds, -1);
+    EXPECT_EQ(fake.calls("shutdown"), Log(2, "shutdown 1"));
+    program.countdownSeconds = -2147483647 - 1;  // saturates instead of wrapping
+    tick(kNoon + 1, kNoon + 1);
+    EXPECT_EQ(program.countdownSeconds, -2147483647 - 1);
+    EXPECT_EQ(fake.calls("awake"), Log{"awake 1"});
+
+    // Ticks go on inside the prompt; a countdown stopped there does not shut down.
+    program.countdownPromptShown = false;
+    program.countdownSeconds = 301;
+    fake.onModal = [&](WindowId) {
+        tick(kNoon + 3, kNoon + 5);
+        click(kCountdownButton);  // reads "取消" (style 2): stops the countdown
+    };
+    tick(kNoon + 2, kNoon + 2);
+    EXPECT_FALSE(program.countdownRunning);
+    EXPECT_EQ(fake.calls("shutdown").size(), 3u);
+    EXPECT_EQ(digits(), "12:00:05");  // not put back by the interrupted tick
+}
+
+TEST_F(ScheduleTest, TheWindowOpensOwnedFocusedAndFilledOnceAtATime) {
+    fake.setSettings("[倒计时]\r\n时间=45\r\n[热键关机]\r\n1=0\r\n2=11\r\n");
+    program.shutdownTime = {23, 40};
+    open();
+    const WindowId window = program.countdownWindow;
+    EXPECT_EQ(fake.window(window).design.title, " 关机提示");
+    EXPECT_EQ(fake.window(window).owner, program.mainWindow);
+    EXPECT_EQ(fake.windowRect(window).left, (1024 - fake.windowRect(window).width) / 2);
+    EXPECT_TRUE(fake.windowVisible(window) && fake.visible(window, kShutdownButton));
+    EXPECT_EQ(fake.focusedControl(window), kShutdownButton);
+    EXPECT_EQ(fake.timer(window, kDisplayTimer), 1000);
+    EXPECT_EQ(text(kMinutesBox) + text(kMinutesEcho) + " " + text(kShutdownTimeText), "4545 23:40");
+    // The postponed time proposed: 30 minutes later, without leading zeros.
+    EXPECT_EQ(text(kPostponeHourBox) + "|" + text(kPostponeMinuteBox) + "|" + text(kPostponedTime),
+              "0|10|0:10");
+    EXPECT_EQ(text(kHotkeyTip),
+              " 提示：显示本窗口可使用热键‘Ctrl+F12’\r\n3秒内再次使用 ‘Ctrl+F12’ 热键即可关机");
+    EXPECT_EQ(text(kCurrentTime), "--------");  // until the first display tick
+    openCountdownWindow(program, true);         // a modal request only brings it up
+    EXPECT_EQ(fake.log.back(), "front  关机提示");
+    EXPECT_EQ(fake.windowCount(), 2u);
+    fake.destroyWindow(window);  // the title bar's close box: forgotten
+    EXPECT_EQ(program.countdownWindow, 0);
+    program.shutdownTime = {7, 30};
+    open();
+    EXPECT_EQ(text(kPostponedTime), "8:0");
+}
+
+TEST_F(ScheduleTest, TheDisplayShowsTheTimeAndWhatTheTickKeeps) {
+    open();
+    fake.clock = {2026, 12, 7, 1, 10, 0, 9, 0};
+    EXPECT_EQ(dateTimeText(fake.clock), "2026年12月7日 10:00:09");
+    EXPECT_EQ(timeOfDayPart("12:00"), "12:00");
+    const auto display = [&] {
+        fake.fire(program.countdownWindow, kDisplayTimer, EventKind::Timer);
+        return text(kCurrentTime) + "|" + text(kValue) + "|" + text(kUnit);
+    };
+    EXPECT_EQ(display(), " 10:00:09|23:0|");
+    program.secondsToShutdown = 287;
+    EXPECT_EQ(display(), " 10:00:09|287|秒");
+    fake.setText(program.countdownWindow, kCountdownButton, "取消");  // the caption decides
+    program.countdownSeconds = -3;
+    EXPECT_EQ(display(), " 10:00:09|-3|秒");
+    program.countdownRunning = true;
+    click(kShutdownButton);  // stops the countdown, closes the window
+    EXPECT_EQ(fake.calls("shutdown"), Log{"shutdown 1"});
+    EXPECT_FALSE(program.countdownRunning || program.countdownWindow);
+}
+
+// Typed values are not checked; cancelling shows the stored texts as read.
+TEST_F(ScheduleTest, PostponeHoldsForThisRunOnlyAndTheCountdownRunsTheTypedMinutes) {
+    open();
+    fake.type(program.countdownWindow, kPostponeHourBox, "");
+    fake.type(program.countdownWindow, kPostponeMinuteBox, "75");
+    click(kPostponeButton);
+    EXPECT_EQ(program.shutdownTime, (std::array<std::int32_t, 2>{0, 75}));
+    EXPECT_EQ(text(kShutdownTimeText) + " " + button(kPostponeButton) + button(kCountdownButton),
+              ":75 取消+计时");
+    EXPECT_EQ(style() + program.settings.readSetting("关机时间", "小时"), "323");
+    fake.setSettings("[关机时间]\r\n小时=07\r\n分钟=abc\r\n");
+    click(kPostponeButton);
+    EXPECT_EQ(program.shutdownTime, (std::array<std::int32_t, 2>{7, 0}));
+    EXPECT_EQ(text(kShutdownTimeText) + " " + button(kPostponeButton) + button(kCountdownButton) +
+                  text(kValueCaption) + style(),
+              "07:abc 推迟+计时+关机时间：1");
+    fake.type(program.countdownWindow, kMinutesBox, "1.5");  // minutes from now, times 60
+    click(kCountdownButton);
+    EXPECT_EQ(std::to_string(program.countdownSeconds) + button(kCountdownButton) + style(),
+              "90取消+2");
+    click(kCountdownButton);  // stopped again
+    EXPECT_EQ(std::to_string(program.countdownSeconds) + button(kCountdownButton) + style(),
+              "0计时+1");
+}
+
+TEST_F(ScheduleTest, TheSpinStepsTheLastFocusedBoxAndWrapsOnlyTheExactEnds) {
+    open();
+    fake.fire(program.countdownWindow, kPostponeSpin, EventKind::Spin, 1);  // no box focused yet
+    EXPECT_EQ(text(kPostponeHourBox) + ":" + text(kPostponeMinuteBox), "23:30");
+    const char *hour = kPostponeHourBox, *minute = kPostponeMinuteBox;
+    // clang-format off
+    const std::tuple<const char*, const char*, int, const char*> kSteps[] = {
+        {hour, "23", 1, "00"}, {hour, "00", -1, "23"}, {hour, "7", 1, "08"}, {hour, "30", 1, "31"},
+        {hour, "-5", 1, "-4"}, {hour, "59", 1, "60"}, {minute, "59", 1, "00"},
+        {minute, "00", -1, "59"}, {minute, "09", 1, "10"}, {minute, "1.9", 1, "02"}};
+    // clang-format on
+    for (const auto& [box, before, step, after] : kSteps) {
+        fake.type(program.countdownWindow, box, before);  // typing gives the box the focus
+        fake.fire(program.countdownWindow, kPostponeSpin, EventKind::Spin, step);
+        EXPECT_EQ(text(box), after) << box << " " << before << " " << step;
+    }
+    EXPECT_EQ(text(kPostponedTime), "60:02");  // the echo follows the spin
+}
+
+}  // namespace
+}  // namespace varnel

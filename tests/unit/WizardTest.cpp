@@ -1,0 +1,243 @@
+// The configuration window: openers, the page rule and its buttons, each
+// page's rules, the defaults, loading and saving the settings.
+#include "app/StartUp.h"
+#include "config_ui/ConfigWizard.h"
+#include "config_ui/Defaults.h"
+#include "config_ui/WizardControls.h"
+#include "config_ui/WizardSettings.h"
+#include "core/Program.h"
+#include "support/FakePlatform.h"
+
+namespace varnel {
+namespace {
+
+using namespace wizard;
+using testing::Log;
+
+const std::string kStart = "start \"C:\\Program Files\\Varnel\\varnel.exe\"";
+const std::string kDefaults =
+    "[开机自动运行Varnel]\r\n是=假\r\n[隐藏启动]\r\n是=假\r\n[强行关机]\r\n是=真\r\n"
+    "[倒记时5分钟提示]\r\n是=真\r\n[窃入桌面背景中]\r\n是=真\r\n[显示托盘图标]\r\n是=真\r\n"
+    "[程序起动后立刻关机]\r\n是=假\r\n[关机时间]\r\n小时=23\r\n分钟=0\r\n"
+    "[打开软件配置程序]\r\n1=0\r\n2=9\r\n[显示或隐藏窗口]\r\n1=0\r\n2=10\r\n"
+    "[退出程序]\r\n1=0\r\n2=11\r\n[热键关机]\r\n1=0\r\n2=8\r\n"
+    "[窗口位置]\r\n1=785\r\n2=566\r\n1_1=1024\r\n2_1=768\r\n";
+
+class WizardTest : public ::testing::Test {
+protected:
+    // The defaults, written at once (the main window not yet there).
+    WizardTest() {
+        restoreDefaults(program);
+        EXPECT_EQ(fake.settings(), kDefaults);
+        EXPECT_EQ(fake.files[program.settings.path()].writes, 1);
+    }
+    // A fresh wizard on `page`, the settings file holding `settings` before the defaults.
+    void open(int page = 0, const std::string& settings = "") {
+        fake.setSettings(settings + kDefaults);
+        if (program.configWizard != 0) {
+            fake.destroyWindow(program.configWizard);
+        }
+        program.wizardStartPage = static_cast<std::int16_t>(page);
+        showConfigWizard(program, false);
+    }
+    std::string text(const char* control) { return fake.text(program.configWizard, control); }
+    bool checked(const char* control) { return fake.checked(program.configWizard, control); }
+    void click(const char* control) { fake.click(program.configWizard, control); }
+    void fire(const char* control, EventKind kind, int arg = 0) {
+        fake.fire(program.configWizard, control, kind, arg);
+    }
+    void type(const char* control, const std::string& t) {
+        fake.type(program.configWizard, control, t);
+    }
+    // The page, "上一步" and "下一步" enabled (+) or not (-), and the right button's caption.
+    std::string buttons() {
+        const auto state = [&](const char* b) {
+            return fake.enabled(program.configWizard, b) ? "+" : "-";
+        };
+        return std::to_string(fake.selection(program.configWizard, kTabs)) +
+               state(kPreviousButton) + state(kNextButton) + text(kNextButton);
+    }
+
+    testing::FakePlatform fake;
+    Program program{fake};
+};
+
+// "确定" on the time page lets "下一步" on; Alt+1 and Alt+2 press the enabled
+// buttons. The menu's openers wait on their page; the next opening starts on
+// the welcome page.
+TEST_F(WizardTest, TheButtonsFollowThePageRuleAndTheLastPageFinishes) {
+    createMainWindow(program);
+    fake.onModal = [&](WindowId) { EXPECT_EQ(buttons(), "3++下一步"); };
+    openConfigWizard(program, 3);
+    showConfigWizard(program, false);
+    EXPECT_EQ(fake.window(program.configWizard).owner, program.mainWindow);
+    EXPECT_EQ(fake.windowRect(program.configWizard), (Rect{246, 192, 532, 383}));
+    EXPECT_EQ(text(kPreviousShortcut) + text(kNextShortcut), "<alt + 1><alt + 2> ");
+    // clang-format off
+    const std::pair<const char*, const char*> kSteps[] = {
+        {"", "0-+下一步"}, {kNextButton, "1+-下一步"}, {kNextButton, "1+-下一步"},
+        {kConfirmButton, "1++下一步"}, {kNextButton, "2++下一步"}, {kNextButton, "3++下一步"},
+        {kNextButton, "4++下一步"}, {kNextButton, "5++完成"}, {kPreviousButton, "4++下一步"},
+        {"1", "3++下一步"}, {"3", "3++下一步"}, {"a", "3++下一步"}, {kPreviousButton, "2++下一步"},
+        {kPreviousButton, "1+-下一步"}, {"1", "0-+下一步"}, {"1", "0-+下一步"}, {"2", "1+-下一步"}};
+    // clang-format on
+    for (const auto& [action, after] : kSteps) {
+        if (std::string_view(action).size() == 1) {
+            fire("", EventKind::AltKey, *action);
+        } else if (*action != '\0') {
+            click(action);
+        }
+        EXPECT_EQ(buttons(), after) << action;
+    }
+    fire(kNextButton, EventKind::KeyUp, '2');                     // a plain digit
+    fake.setSelection(program.configWizard, kTabs, kFinishPage);  // as a click on the tab
+    EXPECT_EQ(buttons(), "5+-完成");  // "下一步" stays disabled; pages 0 and 1 keep the caption
+    fake.setSelection(program.configWizard, kTabs, kWelcomePage);
+    EXPECT_EQ(buttons(), "0-+完成");
+    openConfigWizard(program, 4);  // an open wizard is only brought to the front
+    EXPECT_EQ(fake.calls("front"), Log{"front Varnel 程序配置"});
+    fake.answerNextMessageBox(kIdNo);
+    click(kCancelButton);  // answered no: nothing happens
+    type(kHourBox, "21");
+    fake.answerNextMessageBox(kIdYes);
+    click(kNextButton);  // "完成" saves, then restarts: the new copy needs the hotkeys
+    EXPECT_EQ(fake.calls("box"),
+              (Log{"box 0x24 Varnel: 退出‘向导’即将载入默认置\r\n是否继续？",
+                   "box 0x24 设置已经成功，重启后生效！: 设置成功! 程序重启后生效。\r\n "
+                   "是否立刻重启？ \r\n‘是’为立刻重新启动程序"}));
+    EXPECT_EQ(program.settings.readSetting("关机时间", "小时"), "21");
+    EXPECT_EQ(Log(fake.log.end() - 8, fake.log.end()),
+              (Log{"unhotkey 0", "unhotkey 0", "unhotkey 0", "unhotkey 0", "pending", "untray",
+                   kStart, "exit 0"}));
+}
+
+// Each box keeps its range while typed into; the spin steps the box that last
+// had the focus, with wrap-around; a tip line tells what is under the mouse.
+TEST_F(WizardTest, TheTimeBoxesKeepTheirRangeAndTheSpinStepsTheLastFocusedOne) {
+    open(kTimePage, "[关机时间]\r\n小时=99\r\n分钟=-3\r\n");
+    fire(kTimeSpin, EventKind::Spin, 1);                         // no box had the focus yet
+    EXPECT_EQ(text(kHourBox) + ":" + text(kMinuteBox), "23:0");  // clamped when loaded
+    // clang-format off
+    const std::tuple<const char*, const char*, int, const char*> kTyping[] = {
+        {kHourBox, "30", 0, "23"}, {kHourBox, "-5", 0, "0"}, {kHourBox, "7", 0, "7"},
+        {kHourBox, "", 0, ""}, {kMinuteBox, "60", 0, "59"}, {kMinuteBox, "07", 0, "07"},
+        {kHourBox, "23", 1, "00"}, {kHourBox, "00", -1, "23"}, {kHourBox, "7", 1, "08"},
+        {kHourBox, "10", -1, "09"}, {kMinuteBox, "59", 1, "00"}, {kMinuteBox, "9", 1, "10"}};
+    // clang-format on
+    for (const auto& [box, typed, step, shown] : kTyping) {
+        type(box, typed);  // focuses the box
+        if (step != 0) {
+            fire(kTimeSpin, EventKind::Spin, step);
+        }
+        EXPECT_EQ(text(box), shown) << box << " " << typed << " " << step;
+    }
+    open(kTimePage);  // the spin keeps its box across openings
+    fire(kTimeSpin, EventKind::Spin, -1);
+    EXPECT_EQ(text(kMinuteBox), "59");
+    const std::pair<const char*, const char*> kTips[] = {{kHourBox, "输入小时"},
+                                                         {kTipCaption, "输入小时"},
+                                                         {kCancelButton, "取消更改"},
+                                                         {kLowerRestoreLabel, "恢复程序的默认置"}};
+    for (const auto& [control, tip] : kTips) {
+        fire(control, EventKind::MouseOver);  // the caption "提示:" has no tip
+        EXPECT_EQ(text(kTipLine), tip);
+    }
+}
+
+// Fractions come from a hand-edited file; the first field out of range is corrected.
+TEST_F(WizardTest, ConfirmCorrectsTheFirstFieldOutOfRangeAndSaysSo) {
+    // clang-format off
+    const std::tuple<const char*, const char*, const char*> kTimes[] = {
+        {"23.5", "59.5", "23:59.5"}, {"-0.5", "0", "0:0"}, {"12", "59.5", "12:59"},
+        {"12", "-0.25", "12:0"}, {"23", "59", ""}, {"23.00000005", "59.00000009", ""},
+        {"-0.00000009", "0", ""}, {"", "", ""}};
+    // clang-format on
+    for (const auto& [hour, minute, after] : kTimes) {
+        open(kTimePage, "[关机时间]\r\n小时=" + std::string(hour) + "\r\n分钟=" + minute + "\r\n");
+        fake.log.clear();
+        if (*after != '\0') {
+            fake.answerNextMessageBox(kIdOk);
+        }
+        click(kConfirmButton);  // an unexpected message fails the test
+        EXPECT_EQ(fake.log, *after ? Log{"box 0 Varnel: 时间设置超出范围！请返回修改！"} : Log{});
+        EXPECT_EQ(text(kHourBox) + ":" + text(kMinuteBox),
+                  *after ? after : hour + std::string(":") + minute);
+        EXPECT_EQ(buttons(), "1++下一步");
+    }
+}
+
+TEST_F(WizardTest, StartWithWindowsExcludesShutdownAtStartWhichNeedsAYesAndArrowsMoveTheClock) {
+    open(kOptionsPage, "[开机自动运行Varnel]\r\n是=真\r\n");
+    EXPECT_FALSE(fake.enabled(program.configWizard, kShutdownAtStartBox));
+    open(kOptionsPage);
+    const auto states = [&] {
+        std::string all;
+        for (const char* box :
+             {kStartWithWindowsBox, kShutdownAtStartBox, kStartMinimisedBox, kTrayIconBox}) {
+            all += std::string(checked(box) ? "1" : "0") +
+                   (fake.enabled(program.configWizard, box) ? "" : "-");
+        }
+        return all;
+    };
+    for (const int answer : {kIdNo, kIdYes}) {
+        fake.answerNextMessageBox(answer);
+        click(kShutdownAtStartBox);
+    }
+    EXPECT_EQ(states(), "0101");
+    EXPECT_EQ(fake.calls("box"), Log(2,
+                                     "box 0x44 程序起动后立即关机 选项: 此项请谨慎选择！\r\n"
+                                     "点击‘是’确定选择 点击 ‘否’ 取消选择。"));
+    for (const char* box :
+         {kStartWithWindowsBox, kShutdownAtStartBox, kStartMinimisedBox, kTrayIconBox}) {
+        click(box);  // the second reaches no disabled box; the others flip without a question
+    }
+    EXPECT_EQ(states(), "10-10");
+    click(kStartWithWindowsBox);
+    EXPECT_EQ(states(), "0010");
+
+    createMainWindow(program);
+    fake.moveWindow(program.mainWindow, 500, 400);
+    for (const int step : {1, 1, -1}) {  // vertical: +1 up, -1 down
+        fire(kHorizontalSpin, EventKind::Spin, step);
+        fire(kVerticalSpin, EventKind::Spin, step);
+    }
+    EXPECT_EQ(fake.windowRect(program.mainWindow), (Rect{510, 390, 229, 152}));
+}
+
+TEST_F(WizardTest, LoadsEveryRowIntoItsControlAndSavesItBackInOrder) {
+    // Row values differ wherever two controls could be mixed up.
+    const std::string rows =
+        "[开机自动运行Varnel]\r\n是=真\r\n[隐藏启动]\r\n是=假\r\n[强行关机]\r\n是=真\r\n"
+        "[倒记时5分钟提示]\r\n是=假\r\n[窃入桌面背景中]\r\n是=真\r\n[显示托盘图标]\r\n是=假\r\n"
+        "[程序起动后立刻关机]\r\n是=真\r\n[关机时间]\r\n小时=07\r\n分钟=5\r\n"
+        "[打开软件配置程序]\r\n1=2\r\n2=11\r\n[显示或隐藏窗口]\r\n1=1\r\n2=10\r\n"
+        "[退出程序]\r\n1=0\r\n2=3\r\n[热键关机]\r\n1=1\r\n2=8\r\n"
+        "[窗口位置]\r\n1_1=1280\r\n2_1=1024\r\n";
+    fake.screen = {1280, 1024};
+    open(0, rows);
+    std::string shown;
+    for (const char* box :
+         {"选择框1", "选择框2", "选择框3", "选择框4", "选择框5", "选择框6", "选择框8"}) {
+        shown += checked(box) ? "1" : "0";
+    }
+    for (const auto& group : kHotkeyCombos) {
+        shown += " " + text(group[0]) + "+" + text(group[1]);
+    }
+    EXPECT_EQ(shown + " " + text(kHourBox) + ":" + text(kMinuteBox),
+              "1010110 Shift+F12 Alt+F11 Alt+F9 Ctrl+F4 07:5");
+    fake.files.clear();
+    saveWizardSettings(program);
+    EXPECT_EQ(fake.settings(), rows);
+    // Only "真" checks a box, indexes are truncated, and no selection saves -1.
+    open(0, "[显示托盘图标]\r\n是=1\r\n[热键关机]\r\n1=2.9\r\n2=\r\n[关机时间]\r\n小时=\r\n");
+    EXPECT_EQ(text("组合框31") + text("组合框32") + std::to_string(checked(kTrayIconBox)),
+              "ShiftF10");
+    fake.setSelection(program.configWizard, "组合框22", -1);
+    saveWizardSettings(program);
+    EXPECT_EQ(program.settings.readSetting("显示或隐藏窗口", "2") +
+                  program.settings.readSetting("关机时间", "小时"),
+              "-1");
+}
+
+}  // namespace
+}  // namespace varnel
