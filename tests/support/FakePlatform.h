@@ -67,6 +67,8 @@ public:
     std::map<std::string, FakeFile> files;
     std::set<std::string> unwritable, unreadable;  // directories; files another program holds
     std::vector<FakeHotkey> taken;                 // combinations another program holds
+    bool localMachineRefused = false;              // a standard user's rights
+    NativeHandle desktop = 0;  // the "ProgMan" window, its first child desktop + 1; 0 = none
     std::function<void(WindowId)> onModal;  // plays the user in a modal window, which then closes
     std::function<int(const std::vector<MenuItem>&)> onPopupMenu;  // returns the choice
     void answerNextMessageBox(int answer) { answers_.push_back(answer); }
@@ -153,8 +155,15 @@ public:
     bool createDirectory(Text path) override {
         return canWriteIn(path.substr(0, path.rfind('\\')));
     }
-    bool writeRegistryString(RegistryRoot, Text, Text, Text) override { return true; }
-    bool deleteRegistryValue(RegistryRoot, Text, Text) override { return true; }
+    bool writeRegistryString(RegistryRoot root, Text key, Text name, Text value) override {
+        const bool machine = root == RegistryRoot::LocalMachine;
+        return logged((machine ? "HKLM set " : "HKCU set ") + key + "\\" + name + "=" + value,
+                      !(machine && localMachineRefused));
+    }
+    bool deleteRegistryValue(RegistryRoot root, Text key, Text name) override {
+        const bool machine = root == RegistryRoot::LocalMachine;
+        return logged((machine ? "HKLM delete " : "HKCU delete ") + key + "\\" + name, true);
+    }
     bool startProcess(Text commandLine) override { return logged("start " + commandLine, true); }
     void exitProcess(int code) override { logged("exit " + std::to_string(code), 0); }
     bool requestSystemShutdown(bool force) override {
@@ -171,16 +180,17 @@ public:
         }
         return lastWindow_;
     }
-    // As in Windows, what is tied to the window goes with it, and the window no
-    // longer exists while its Destroyed event is handled.
-    void destroyWindow(WindowId w) override {
-        if (windows_.count(w) != 0) {
-            const FakeWindow gone = std::move(windows_[w]);
-            windows_.erase(w);
-            std::erase_if(hotkeys, [w](const FakeHotkey& h) { return h.window == w; });
-            trayWindow = trayWindow == w ? 0 : trayWindow;
-            gone.sink->onEvent(Event{w, "", EventKind::Destroyed, kClosed});
+    void destroyWindow(WindowId w) override { destroy(w, kClosed); }
+    // The shell takes the window down with its desktop window, the windows it
+    // owns first.
+    void destroyBySystem(WindowId w) {
+        for (auto it = windows_.begin(); it != windows_.end();) {
+            const auto [owned, window] = *it++;
+            if (window.owner == w) {
+                destroy(owned, kDestroyedUnasked);
+            }
         }
+        destroy(w, kDestroyedUnasked);
     }
     bool windowExists(WindowId w) override { return windows_.count(w) != 0; }
     void runModal(WindowId w) override {
@@ -279,10 +289,10 @@ public:
         logged(call("SetLayeredWindowAttributes", nativeHandle(w), key, alpha, flags), 0);
     }
     NativeHandle findWindowA(Text className) override {
-        return logged("FindWindowA(" + className + ")", NativeHandle{0});  // no desktop
+        return logged("FindWindowA(" + className + ")", desktop);
     }
     NativeHandle getWindow(NativeHandle w, unsigned command) override {
-        return logged(call("GetWindow", w, command), NativeHandle{0});
+        return logged(call("GetWindow", w, command), w ? w + 1 : 0);
     }
     void setParent(WindowId w, NativeHandle parent) override {
         logged(call("SetParent", nativeHandle(w), parent), 0);
@@ -296,6 +306,17 @@ public:
     }
 
 private:
+    // As in Windows, what is tied to the window goes with it, and the window no
+    // longer exists while its Destroyed event is handled.
+    void destroy(WindowId w, int how) {
+        if (windows_.count(w) != 0) {
+            const FakeWindow gone = std::move(windows_[w]);
+            windows_.erase(w);
+            std::erase_if(hotkeys, [w](const FakeHotkey& h) { return h.window == w; });
+            trayWindow = trayWindow == w ? 0 : trayWindow;
+            gone.sink->onEvent(Event{w, "", EventKind::Destroyed, how});
+        }
+    }
     // Logs the call, returns its result.
     template <class Result>
     Result logged(std::string entry, Result result) {

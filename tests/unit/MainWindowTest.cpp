@@ -146,6 +146,53 @@ TEST(StartUp, FilesStayBesideTheExeWhenItMayWriteThereElseGoToTheProfile) {
     }
 }
 
+// Explorer ends: its desktop window takes the clock and the countdown window
+// the clock owns down with it. Both come back at once, the clock where and as
+// it was, with its timer, hotkeys (same ids) and tray icon, top-level until the
+// next desktop announces itself.
+TEST(StartUp, AClockLostWithTheDesktopComesBackAndJoinsTheNextOne) {
+    for (const bool shown : {true, false}) {
+        FakePlatform f;
+        Program p{f};
+        restoreDefaults(p);
+        runProgram(p);
+        moveMainWindowTo(p, {700, 500});
+        (shown ? showMainWindow : hideMainWindow)(p);
+        p.countdownRunning = true;
+        openCountdownWindow(p, false);
+        p.confirmTicks = 1;  // the shutdown hotkey pressed a second ago
+        const WindowId lost = p.mainWindow;
+        std::vector<int> ids;
+        std::ranges::transform(f.hotkeys, std::back_inserter(ids), &testing::FakeHotkey::id);
+        f.log.clear();
+
+        f.destroyBySystem(lost);
+        const WindowId main = p.mainWindow;
+        const std::string h = std::to_string(f.nativeHandle(main));
+        EXPECT_NE(main, lost);
+        EXPECT_EQ(f.windowRect(main), (Rect{700, 500, 229, 152}));
+        EXPECT_EQ(f.windowVisible(main), shown);
+        EXPECT_GT(f.timer(main, "时钟1"), 0);
+        EXPECT_EQ(p.confirmTicks, 0);  // its timer went with the old window
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            EXPECT_EQ(f.hotkeys.at(i).id * 100 + f.hotkeys.at(i).window, ids[i] * 100 + main);
+        }
+        EXPECT_EQ(f.text(main, "标签4") + f.text(main, "标签9"),
+                  "关机时间为23:0热键关机'Ctrl'＋'F9'键");
+        EXPECT_EQ(f.trayWindow, main);
+        EXPECT_EQ(f.window(main).shape + " " + std::to_string(f.window(main).exStyle),
+                  f.exeDir + "\\窗口.bmp 0x8000 524320");
+        EXPECT_EQ(f.calls("SetParent").size() + f.calls("box").size() + f.calls("exit").size(), 0u);
+        EXPECT_EQ(p.settings.readSetting("句柄", "窗口句柄"), h);
+        EXPECT_TRUE(p.countdownRunning && f.windowExists(p.countdownWindow));
+
+        f.desktop = 0x500;
+        f.fire(main, "", EventKind::ShellRestarted);
+        EXPECT_EQ(f.calls("SetParent"), Log{"SetParent(" + h + ", 1281)"});
+        EXPECT_EQ(f.windowRect(main), (Rect{700, 500, 229, 152}));
+    }
+}
+
 // The tray icon, shown when its option holds exactly "真": a right click
 // pops the menu up, any other click shows or hides the window.
 TEST(Tray, TheMenuListsItsItemsAndEachDoesItsAction) {

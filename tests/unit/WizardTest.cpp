@@ -3,6 +3,7 @@
 #include "app/StartUp.h"
 #include "config_ui/ConfigWizard.h"
 #include "config_ui/Defaults.h"
+#include "config_ui/StartWithWindows.h"
 #include "config_ui/WizardControls.h"
 #include "config_ui/WizardSettings.h"
 #include "core/Program.h"
@@ -237,6 +238,29 @@ TEST_F(WizardTest, LoadsEveryRowIntoItsControlAndSavesItBackInOrder) {
     EXPECT_EQ(program.settings.readSetting("显示或隐藏窗口", "2") +
                   program.settings.readSetting("关机时间", "小时"),
               "-1");
+}
+
+// Start with Windows: for every user where allowed, else for this one; off,
+// and the defaults, remove both.
+TEST(StartWithWindows, MachineWideWhereAllowedElseForTheUserAndOffRemovesBoth) {
+    for (const bool refused : {false, true}) {
+        testing::FakePlatform f;
+        Program p{f};
+        f.localMachineRefused = refused;
+        setStartWithWindows(p, true);
+        setStartWithWindows(p, false);
+        restoreDefaults(p);
+        const std::string run = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\devora";
+        const std::string set = " set " + run + "=\"C:\\Program Files\\Varnel\\varnel.exe\"";
+        Log expected{"HKLM" + set};
+        if (refused) {
+            expected.push_back("HKCU" + set);
+        }
+        for (int off = 0; off < 2; ++off) {  // cleared, then the defaults
+            expected.insert(expected.end(), {"HKLM delete " + run, "HKCU delete " + run});
+        }
+        EXPECT_EQ(f.calls("HK"), expected);
+    }
 }
 
 }  // namespace
