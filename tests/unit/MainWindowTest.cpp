@@ -155,6 +155,7 @@ TEST(StartUp, AClockLostWithTheDesktopComesBackAndJoinsTheNextOne) {
         FakePlatform f;
         Program p{f};
         restoreDefaults(p);
+        f.files[f.path("\\图标.ico")].bytes = kIcon;
         runProgram(p);
         moveMainWindowTo(p, {700, 500});
         (shown ? showMainWindow : hideMainWindow)(p);
@@ -180,6 +181,7 @@ TEST(StartUp, AClockLostWithTheDesktopComesBackAndJoinsTheNextOne) {
         EXPECT_EQ(f.text(main, "标签4") + f.text(main, "标签9"),
                   "关机时间为23:0热键关机'Ctrl'＋'F9'键");
         EXPECT_EQ(f.trayWindow, main);
+        EXPECT_EQ(f.control(main, "图片框1").picture, kIcon);
         EXPECT_EQ(f.window(main).shape + " " + std::to_string(f.window(main).exStyle),
                   f.exeDir + "\\窗口.bmp 0x8000 524320");
         EXPECT_EQ(f.calls("SetParent").size() + f.calls("box").size() + f.calls("exit").size(), 0u);
