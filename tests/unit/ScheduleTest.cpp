@@ -137,6 +137,8 @@ TEST_F(ScheduleTest, ACountdownShutsDownAfterItsSecondsAndPromptsOnceAtFiveMinut
     EXPECT_FALSE(program.countdownRunning);
     EXPECT_EQ(fake.calls("shutdown").size(), 3u);
     EXPECT_EQ(digits(), "12:00:05");  // not put back by the interrupted tick
+    tick(kNoon + 6, kNoon + 6);
+    EXPECT_EQ(fake.calls("awake"), (Log{"awake 1", "awake 0"}));  // stopped: may sleep again
 }
 
 TEST_F(ScheduleTest, TheWindowOpensOwnedFocusedAndFilledOnceAtATime) {
