@@ -95,6 +95,7 @@ void rebuildMainWindow(Program& program) {
 void loadShutdownTime(Program& program) {
     program.shutdownTime = {program.settings.readInt(keys::kShutdownTime, keys::kHour),
                             program.settings.readInt(keys::kShutdownTime, keys::kMinute)};
+    program.shutdownTimeLoaded = true;
 }
 
 // `how` is the Destroyed event's argument.

@@ -6,6 +6,7 @@
 #include "common/Number.h"
 #include "config_ui/Restart.h"
 #include "config_ui/StartWithWindows.h"
+#include "config_ui/WizardSettings.h"
 #include "core/Program.h"
 #include "settings/SettingsKeys.h"
 
@@ -71,7 +72,7 @@ Size mainWindowSize(Program& program) {
 
 }  // namespace
 
-void restoreDefaults(Program& program) {
+bool restoreDefaults(Program& program) {
     std::vector<Setting> rows;
     for (const FixedDefault& row : kFixedDefaults) {
         rows.push_back({row.section, row.key, row.value});
@@ -80,10 +81,14 @@ void restoreDefaults(Program& program) {
     for (const PositionDefault& row : kPositionDefaults) {
         rows.push_back({keys::kWindowPosition, row.key, decimal(row.value(geometry))});
     }
-    // One write: a copy of the program starting meanwhile finds no file or all of it.
-    program.settings.writeSettings(rows);
+    // One write: a copy of the program starting meanwhile finds no file or all of
+    // it, and a failed write leaves the old file whole.
+    if (!program.settings.writeSettings(rows)) {
+        return false;
+    }
     // The file now says no start with Windows: so must the registry.
     setStartWithWindows(program, false);
+    return true;
 }
 
 void confirmRestoreDefaults(Program& program) {
@@ -92,7 +97,10 @@ void confirmRestoreDefaults(Program& program) {
     if (answer != kIdYes) {
         return;
     }
-    restoreDefaults(program);
+    if (!restoreDefaults(program)) {
+        reportUnsavedSettings(program);
+        return;
+    }
     restartProgram(program, RestartVariant::AfterDefaults);
 }
 

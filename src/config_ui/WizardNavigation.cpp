@@ -83,7 +83,10 @@ void goBack(Program& program) {
 }
 
 void finish(Program& program) {
-    saveWizardSettings(program);
+    if (!saveWizardSettings(program)) {
+        reportUnsavedSettings(program);  // the window stays on its page: try again
+        return;
+    }
     const int answer = program.platform.messageBox(
         program.configWizard,
         "设置成功! 程序重启后生效。\r\n 是否立刻重启？ \r\n‘是’为立刻重新启动程序",

@@ -1,6 +1,6 @@
 #include "config_ui/WizardSettings.h"
 
-#include <span>
+#include <vector>
 
 #include "common/Number.h"
 #include "config_ui/StartWithWindows.h"
@@ -17,8 +17,7 @@ struct OptionBox {
     const char* section;
 };
 
-// In the order they are loaded and saved. The start-with-Windows box comes
-// first: saving it also registers or unregisters the program.
+// In the order they are loaded and saved.
 constexpr OptionBox kOptionBoxes[] = {
     {wizard::kStartWithWindowsBox, keys::kStartWithWindows},
     {wizard::kStartMinimisedBox, keys::kStartHidden},
@@ -43,11 +42,6 @@ constexpr HotkeyCombos kHotkeyCombos[] = {
     {keys::kShutdownHotkey, wizard::kHotkeyCombos[2][0], wizard::kHotkeyCombos[2][1]},
 };
 
-void saveStartWithWindows(Program& program, bool on) {
-    program.settings.writeOption(keys::kStartWithWindows, on);
-    setStartWithWindows(program, on);
-}
-
 }  // namespace
 
 void loadWizardSettings(Program& program) {
@@ -69,27 +63,39 @@ void loadWizardSettings(Program& program) {
                      settings.readSetting(keys::kShutdownTime, keys::kMinute));
 }
 
-void saveWizardSettings(Program& program) {
+bool saveWizardSettings(Program& program) {
     Platform& platform = program.platform;
-    const SettingsFile& settings = program.settings;
     const WindowId window = program.configWizard;
-    saveStartWithWindows(program, platform.checked(window, kOptionBoxes[0].box));
-    for (const OptionBox& option : std::span(kOptionBoxes).subspan(1)) {
-        settings.writeOption(option.section, platform.checked(window, option.box));
+    std::vector<Setting> rows;
+    for (const OptionBox& option : kOptionBoxes) {
+        const bool on = platform.checked(window, option.box);
+        rows.push_back({option.section, keys::kOptionKey, on ? keys::kTrue : keys::kFalse});
     }
-    settings.writeSetting(keys::kShutdownTime, keys::kHour,
-                          platform.text(window, wizard::kHourBox));
-    settings.writeSetting(keys::kShutdownTime, keys::kMinute,
-                          platform.text(window, wizard::kMinuteBox));
+    rows.push_back({keys::kShutdownTime, keys::kHour, platform.text(window, wizard::kHourBox)});
+    rows.push_back({keys::kShutdownTime, keys::kMinute, platform.text(window, wizard::kMinuteBox)});
     for (const HotkeyCombos& hotkey : kHotkeyCombos) {
-        settings.writeSetting(hotkey.section, keys::kModifierKey,
-                              decimal(platform.selection(window, hotkey.modifierCombo)));
-        settings.writeSetting(hotkey.section, keys::kFunctionKey,
-                              decimal(platform.selection(window, hotkey.keyCombo)));
+        rows.push_back({hotkey.section, keys::kModifierKey,
+                        decimal(platform.selection(window, hotkey.modifierCombo))});
+        rows.push_back({hotkey.section, keys::kFunctionKey,
+                        decimal(platform.selection(window, hotkey.keyCombo))});
     }
     const Size screen = platform.screenSize();
-    settings.writeSetting(keys::kWindowPosition, keys::kScreenWidth, decimal(screen.width));
-    settings.writeSetting(keys::kWindowPosition, keys::kScreenHeight, decimal(screen.height));
+    rows.push_back({keys::kWindowPosition, keys::kScreenWidth, decimal(screen.width)});
+    rows.push_back({keys::kWindowPosition, keys::kScreenHeight, decimal(screen.height)});
+    // All or nothing, so that a failure leaves the old file whole.
+    if (!program.settings.writeSettings(rows)) {
+        return false;
+    }
+    // Only now: the file and the computer agree whatever happened.
+    setStartWithWindows(program, platform.checked(window, kOptionBoxes[0].box));
+    return true;
+}
+
+void reportUnsavedSettings(Program& program) {
+    program.platform.messageBox(program.configWizard,
+                                "无法写入设置文件：\r\n" + program.settings.path() +
+                                    "\r\n设置没有保存，请检查文件是否被其它程序占用或磁盘已满。",
+                                "设置未保存", kMbOkError);
 }
 
 }  // namespace varnel

@@ -50,6 +50,9 @@ struct Program {
 
     // Schedule.
     std::array<std::int32_t, 2> shutdownTime{0, 0};  // [hour, minute]
+    // Start-up has read the shutdown time: until then [0, 0] means nothing, not
+    // midnight, though its message boxes let the clock tick.
+    bool shutdownTimeLoaded = false;
     bool fiveMinuteWarning = false;
     bool countdownRunning = false;
     std::int32_t countdownSeconds = 0;

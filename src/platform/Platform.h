@@ -137,6 +137,7 @@ inline constexpr unsigned kMbYesNoQuestion = 0x24;
 inline constexpr unsigned kMbOkWarning = 0x30;
 inline constexpr unsigned kMbOkInformation = 0x40;
 inline constexpr unsigned kMbYesNoInformation = 0x44;
+inline constexpr unsigned kMbOkError = 0x10;
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
@@ -199,6 +200,8 @@ public:
     virtual bool createDirectory(const std::string& path) = 0;
 
     // Registry string values; a write creates the key when needed.
+    virtual std::optional<std::string> readRegistryString(RegistryRoot root, const std::string& key,
+                                                          const std::string& valueName) = 0;
     virtual bool writeRegistryString(RegistryRoot root, const std::string& key,
                                      const std::string& valueName, const std::string& value) = 0;
     virtual bool deleteRegistryValue(RegistryRoot root, const std::string& key,
@@ -222,6 +225,12 @@ public:
     virtual void processPendingEvents() = 0;
     virtual void pause(int milliseconds) = 0;
     virtual void bringToFront(WindowId window) = 0;
+    // Shows the window above all others, full-screen ones included, without
+    // taking the keyboard focus from the program the user is typing in, and
+    // flashes its taskbar button until the user turns to it.
+    virtual void showForAttention(WindowId window) = 0;
+    // Back among the other windows; one that was not above all stays where it is.
+    virtual void endTopmost(WindowId window) = 0;
     virtual void setWindowVisible(WindowId window, bool visible) = 0;
     virtual bool windowVisible(WindowId window) = 0;
     virtual Rect windowRect(WindowId window) = 0;  // screen position and size
@@ -239,8 +248,15 @@ public:
     // reports PageChanged.
     virtual void setSelection(WindowId window, const std::string& control, int index) = 0;
     virtual int selection(WindowId window, const std::string& control) = 0;
+    // In a window that is not active the control gets the focus once the window
+    // is activated: setting it never activates the window.
     virtual void setFocus(WindowId window, const std::string& control) = 0;
     virtual std::string focusedControl(WindowId window) = 0;
+    // Edit boxes: selects the whole text; shows a balloon with a warning icon
+    // pointing at the box.
+    virtual void selectAllText(WindowId window, const std::string& control) = 0;
+    virtual void showWarningBalloon(WindowId window, const std::string& control,
+                                    const std::string& title, const std::string& text) = 0;
     virtual void setPicture(WindowId window, const std::string& control,
                             const std::string& iconBytes) = 0;
     // Timers belong to a window; period 0 stops one. Ticks arrive as Timer events.

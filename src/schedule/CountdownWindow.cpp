@@ -103,14 +103,13 @@ void fillNewWindow(Program& program) {
     platform.setFocus(window, kShutdownButton);
 }
 
-}  // namespace
+bool isOpen(Program& program) {
+    return program.countdownWindow != 0 && program.platform.windowExists(program.countdownWindow);
+}
 
-void openCountdownWindow(Program& program, bool modal) {
+// Builds the window and runs its window-created steps; it is not shown yet.
+void buildWindow(Program& program) {
     Platform& platform = program.platform;
-    if (program.countdownWindow != 0 && platform.windowExists(program.countdownWindow)) {
-        platform.bringToFront(program.countdownWindow);
-        return;
-    }
     WindowSpec design = countdownWindowSpec();
     const Size screen = platform.screenSize();
     design.rect.left = (screen.width - design.rect.width) / 2;
@@ -121,10 +120,28 @@ void openCountdownWindow(Program& program, bool modal) {
     program.countdownWindow = window;
     platform.setTimer(window, kDisplayTimer, kDisplayPeriodMs);
     fillNewWindow(program);
-    platform.setWindowVisible(window, true);
-    if (modal) {
-        platform.runModal(window);
+}
+
+}  // namespace
+
+void openCountdownWindow(Program& program, bool modal) {
+    Platform& platform = program.platform;
+    if (isOpen(program)) {
+        platform.bringToFront(program.countdownWindow);
+        return;
     }
+    buildWindow(program);
+    platform.setWindowVisible(program.countdownWindow, true);
+    if (modal) {
+        platform.runModal(program.countdownWindow);
+    }
+}
+
+void openCountdownWindowForAttention(Program& program) {
+    if (!isOpen(program)) {
+        buildWindow(program);
+    }
+    program.platform.showForAttention(program.countdownWindow);
 }
 
 void applyCountdownWindowMode(Program& program, int code) {

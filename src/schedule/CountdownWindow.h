@@ -22,6 +22,9 @@ enum class CountdownWindowMode {
 WindowSpec countdownWindowSpec();
 // Opens the window, or brings up the open one. Modal: returns when it closes.
 void openCountdownWindow(Program& program, bool modal);
+// Opens it, or brings up the open one, above all other windows without taking
+// the keyboard focus, its taskbar button flashing.
+void openCountdownWindowForAttention(Program& program);
 void applyCountdownWindowMode(Program& program, int code);
 void refreshCountdownDisplay(Program& program);
 void closeCountdownWindow(Program& program);

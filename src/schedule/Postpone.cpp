@@ -9,6 +9,7 @@
 #include "schedule/CountdownControls.h"
 #include "schedule/CountdownWindow.h"
 #include "schedule/Shutdown.h"
+#include "schedule/Tick.h"
 #include "settings/SettingsKeys.h"
 
 namespace varnel {
@@ -43,6 +44,7 @@ void applyPostpone(Program& program) {
     const std::string hour = textOf(program, kPostponeHourBox);
     const std::string minute = textOf(program, kPostponeMinuteBox);
     program.shutdownTime = {textToInt(hour), textToInt(minute)};
+    endAnnouncement(program);  // the new time is announced again
     program.platform.setText(program.countdownWindow, kShutdownTimeText, hour + ":" + minute);
 }
 
@@ -52,6 +54,7 @@ void cancelPostpone(Program& program) {
     const std::string hour = program.settings.readSetting(keys::kShutdownTime, keys::kHour);
     const std::string minute = program.settings.readSetting(keys::kShutdownTime, keys::kMinute);
     program.shutdownTime = {textToInt(hour), textToInt(minute)};
+    endAnnouncement(program);
     program.platform.setText(program.countdownWindow, kShutdownTimeText, hour + ":" + minute);
 }
 
@@ -63,13 +66,29 @@ std::int32_t countdownLength(const std::string& minutes) {
                                                         std::numeric_limits<std::int32_t>::max()));
 }
 
+// A slip of the hand must not turn the computer off at once: the box is
+// pointed at and nothing starts.
+void refuseMinutes(Program& program) {
+    Platform& platform = program.platform;
+    platform.setFocus(program.countdownWindow, kMinutesBox);
+    platform.selectAllText(program.countdownWindow, kMinutesBox);
+    platform.showWarningBalloon(program.countdownWindow, kMinutesBox, "无法计时",
+                                "请输入大于0的分钟数。");
+}
+
 void startCountdown(Program& program) {
     const std::string minutes = textOf(program, kMinutesBox);
+    const std::int32_t seconds = countdownLength(minutes);
+    if (seconds < 1) {
+        refuseMinutes(program);
+        return;
+    }
     program.settings.writeSetting(keys::kCountdown, keys::kCountdownMinutes, minutes);
     storeWindowStyle(program, "2");
     applyCountdownWindowMode(program, static_cast<int>(CountdownWindowMode::Counting));
-    program.countdownSeconds = countdownLength(minutes);
+    program.countdownSeconds = seconds;
     program.countdownRunning = true;
+    endAnnouncement(program);
     program.platform.setTimer(program.countdownWindow, kDisplayTimer, 1000);
 }
 

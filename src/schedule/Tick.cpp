@@ -32,6 +32,7 @@ void runCountdown(Program& program) {
     }
 }
 
+// Once for each shutdown: a window the user closed stays closed.
 void announce(Program& program) {
     if (program.reminderShownCount >= 1) {
         return;
@@ -39,7 +40,8 @@ void announce(Program& program) {
     program.platform.processPendingEvents();
     program.platform.pause(kAnnouncementPauseMs);
     ++program.reminderShownCount;
-    openCountdownWindow(program, false);
+    // Opened by a timer, behind the program the user works in it would go unseen.
+    openCountdownWindowForAttention(program);
 }
 
 // True while the shutdown is near: the shutdown minute or the five before it.
@@ -52,6 +54,8 @@ bool runSchedule(Program& program, const LocalTime& time) {
     program.secondsToShutdown = decision.secondsToShutdown;
     if (decision.announce) {
         announce(program);
+    } else if (!decision.requestShutdown) {
+        endAnnouncement(program);  // the shutdown minute has passed, or is far
     }
     return decision.requestShutdown || decision.secondsToShutdown > 0;
 }
@@ -68,7 +72,7 @@ void onClockTick(Program& program) {
         if (program.countdownRunning) {
             runCountdown(program);
             shutdownNear = program.countdownRunning;
-        } else if (program.fiveMinuteWarning) {
+        } else if (program.fiveMinuteWarning && program.shutdownTimeLoaded) {
             // With the option off there is no daily shutdown at all: settings
             // files that turned it off must not start shutting computers down.
             shutdownNear = runSchedule(program, time);
@@ -83,6 +87,16 @@ void onClockTick(Program& program) {
     // Re-armed from a fresh reading: the tick may have waited in a modal window.
     const int millisecond = program.platform.now().millisecond;
     program.platform.setTimer(program.mainWindow, kClockTimer, msUntilNextTick(millisecond));
+}
+
+void endAnnouncement(Program& program) {
+    if (program.reminderShownCount == 0) {
+        return;
+    }
+    program.reminderShownCount = 0;
+    if (program.countdownWindow != 0) {
+        program.platform.endTopmost(program.countdownWindow);
+    }
 }
 
 void setSystemKeptAwake(Program& program, bool on) {

@@ -68,7 +68,7 @@ void SettingsFile::writeSetting(const std::string& section, const std::string& k
     writeSettings({&setting, 1});
 }
 
-void SettingsFile::writeSettings(std::span<const Setting> settings) const {
+bool SettingsFile::writeSettings(std::span<const Setting> settings) const {
     const std::string where = path();
     // Another copy of the program writing between our read and our write would
     // have its change undone by ours.
@@ -76,7 +76,7 @@ void SettingsFile::writeSettings(std::span<const Setting> settings) const {
     std::optional<std::string> bytes = platform_.readFile(where);
     if (!bytes) {
         if (platform_.fileExists(where)) {
-            return;  // there but unreadable: writing would throw its content away
+            return false;  // there but unreadable: writing would throw its content away
         }
         bytes.emplace();
     }
@@ -88,9 +88,8 @@ void SettingsFile::writeSettings(std::span<const Setting> settings) const {
                                   toFile(platform_, encoding, setting.key),
                                   toFile(platform_, encoding, setting.value));
     }
-    if (updated != file.text()) {  // unchanged values leave the file alone
-        platform_.writeFile(where, file.bytes(std::move(updated)));
-    }
+    // Unchanged values leave the file alone.
+    return updated == file.text() || platform_.writeFile(where, file.bytes(std::move(updated)));
 }
 
 bool SettingsFile::readOption(const std::string& section) const {

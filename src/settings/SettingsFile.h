@@ -37,8 +37,10 @@ public:
     void writeSetting(const std::string& section, const std::string& key,
                       const std::string& value) const;
     // Several values in one write of the file, so another copy of the program
-    // reading it meanwhile sees all of them or none.
-    void writeSettings(std::span<const Setting> settings) const;
+    // reading it meanwhile sees all of them or none. False when the file could
+    // not be written (held by another program, a full disk, no right to write):
+    // it then holds none of them.
+    bool writeSettings(std::span<const Setting> settings) const;
 
     // An on/off option: on exactly when its key "是" holds "真".
     bool readOption(const std::string& section) const;

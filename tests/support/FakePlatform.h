@@ -42,6 +42,7 @@ struct FakeWindow {
     std::map<std::string, int> timers{};  // name -> period
     std::string focus{}, shape{};
     long exStyle = 0;
+    bool active = false, topmost = false, flashing = false;
 };
 
 struct FakeFile {
@@ -68,13 +69,16 @@ public:
     std::set<std::string> unwritable, unreadable;  // directories; files another program holds
     std::vector<FakeHotkey> taken;                 // combinations another program holds
     bool localMachineRefused = false;              // a standard user's rights
+    std::map<std::string, std::string> registry;   // "HKLM\\key\\name" -> value
     NativeHandle desktop = 0;  // the "ProgMan" window, its first child desktop + 1; 0 = none
     std::function<void(WindowId)> onModal;  // plays the user in a modal window, which then closes
+    std::function<void()> whileBoxOpen;     // what happens before the user answers a box
     std::function<int(const std::vector<MenuItem>&)> onPopupMenu;  // returns the choice
     void answerNextMessageBox(int answer) { answers_.push_back(answer); }
 
     // ---- what a test observes ----
     Log log;
+    int writeAttempts = 0;            // writeFile calls, refused ones too
     std::vector<FakeHotkey> hotkeys;  // registered now
     WindowId trayWindow = 0;          // the window with a tray icon, 0 = none
     Log calls(Text prefix) const {
@@ -138,6 +142,7 @@ public:
         return readable ? std::optional(files[path].bytes) : std::nullopt;
     }
     bool writeFile(Text path, Text bytes) override {
+        ++writeAttempts;
         if (!canWriteIn(path.substr(0, path.rfind('\\'))) ||
             (files.count(path) && (files[path].attributes & (kAttrReadOnly | kAttrDirectory)))) {
             return false;
@@ -155,14 +160,23 @@ public:
     bool createDirectory(Text path) override {
         return canWriteIn(path.substr(0, path.rfind('\\')));
     }
+    std::optional<std::string> readRegistryString(RegistryRoot root, Text key, Text name) override {
+        const auto found = registry.find(registryPath(root, key, name));
+        return found != registry.end() ? std::optional(found->second) : std::nullopt;
+    }
     bool writeRegistryString(RegistryRoot root, Text key, Text name, Text value) override {
-        const bool machine = root == RegistryRoot::LocalMachine;
-        return logged((machine ? "HKLM set " : "HKCU set ") + key + "\\" + name + "=" + value,
-                      !(machine && localMachineRefused));
+        const bool refused = root == RegistryRoot::LocalMachine && localMachineRefused;
+        if (!refused) {
+            registry[registryPath(root, key, name)] = value;
+        }
+        return logged(registryPath(root, key, name).insert(4, " set") + "=" + value, !refused);
     }
     bool deleteRegistryValue(RegistryRoot root, Text key, Text name) override {
-        const bool machine = root == RegistryRoot::LocalMachine;
-        return logged((machine ? "HKLM delete " : "HKCU delete ") + key + "\\" + name, true);
+        const bool refused = root == RegistryRoot::LocalMachine && localMachineRefused;
+        if (!refused) {
+            registry.erase(registryPath(root, key, name));
+        }
+        return logged(registryPath(root, key, name).insert(4, " delete"), !refused);
     }
     bool startProcess(Text commandLine) override { return logged("start " + commandLine, true); }
     void exitProcess(int code) override { logged("exit " + std::to_string(code), 0); }
@@ -204,7 +218,15 @@ public:
     void processPendingEvents() override { logged("pending", 0); }
     void pause(int ms) override { logged("pause " + std::to_string(ms), 0); }
     void bringToFront(WindowId w) override { logged("front " + window(w).design.title, 0); }
-    void setWindowVisible(WindowId w, bool on) override { window(w).visible = on; }
+    void showForAttention(WindowId w) override {
+        window(w).visible = window(w).topmost = window(w).flashing = true;
+    }
+    void endTopmost(WindowId w) override { window(w).topmost = false; }
+    // As on Windows, a window with a caption comes up active.
+    void setWindowVisible(WindowId w, bool on) override {
+        window(w).visible = on;
+        window(w).active = on && window(w).design.caption;
+    }
     bool windowVisible(WindowId w) override { return window(w).visible; }
     Rect windowRect(WindowId w) override { return window(w).rect; }
     void moveWindow(WindowId w, int left, int top) override {
@@ -242,10 +264,19 @@ public:
         }
     }
     std::string focusedControl(WindowId w) override { return window(w).focus; }
+    void selectAllText(WindowId w, Text name) override {
+        logged("select all " + control(w, name).design.name, 0);
+    }
+    void showWarningBalloon(WindowId w, Text name, Text title, Text text) override {
+        logged("balloon " + control(w, name).design.name + " " + title + ": " + text, 0);
+    }
     void setPicture(WindowId w, Text name, Text icon) override { control(w, name).picture = icon; }
     void setTimer(WindowId w, Text name, int ms) override { window(w).timers[name] = ms; }
     int messageBox(WindowId, Text text, Text title, unsigned style) override {
         logged("box " + hex(style) + " " + title + ": " + text, 0);
+        if (whileBoxOpen) {
+            whileBoxOpen();
+        }
         if (answers_.empty()) {
             ADD_FAILURE() << "unexpected " << log.back();
             answers_.push_back(kIdOk);
@@ -338,6 +369,9 @@ private:
         }
         iconv_close(cd);
         return out.substr(0, out.size() - outLeft);
+    }
+    static std::string registryPath(RegistryRoot root, Text key, Text name) {
+        return (root == RegistryRoot::LocalMachine ? "HKLM " : "HKCU ") + key + "\\" + name;
     }
     static std::string hex(unsigned value) {
         char text[16];

@@ -1,6 +1,7 @@
 // The daily schedule, the once-a-second tick, the countdown window,
 // postponing and the minutes-from-now countdown.
 #include "app/StartUp.h"
+#include "config_ui/Defaults.h"
 #include "core/Program.h"
 #include "schedule/CountdownControls.h"
 #include "schedule/CountdownWindow.h"
@@ -47,6 +48,7 @@ protected:
     ScheduleTest() {
         createMainWindow(program);
         program.shutdownTime = {23, 0};
+        program.shutdownTimeLoaded = true;
         program.fiveMinuteWarning = true;
         fake.setSettings("[强行关机]\r\n是=真\r\n[关机时间]\r\n小时=23\r\n分钟=0\r\n");
     }
@@ -79,7 +81,8 @@ protected:
     Program program{fake};
 };
 
-TEST_F(ScheduleTest, AnnouncesOnceCountsDownShutsDownAllMinuteAndKeepsTheSystemAwake) {
+TEST_F(ScheduleTest, AnnouncesEachShutdownOnceCountsDownShutsDownAllMinuteAndKeepsTheSystemAwake) {
+    fake.setSettings("[倒计时窗口样式]\r\n样式=1\r\n" + fake.settings());  // as start-up leaves it
     tick(k2255 - 60, k2255 - 1);
     EXPECT_EQ(program.countdownWindow, 0);
     tick(k2255, k2255, 400);
@@ -87,23 +90,49 @@ TEST_F(ScheduleTest, AnnouncesOnceCountsDownShutsDownAllMinuteAndKeepsTheSystemA
     EXPECT_EQ(fake.timer(program.mainWindow, "时钟1"), 115);
     ASSERT_NE(program.countdownWindow, 0);  // the tick does not wait for it
     EXPECT_EQ(fake.calls("p"), (Log{"pending", "pause 300"}));
+    // Seen above a full-screen program, the keys left where the user types.
+    const auto attention = [&] {
+        const testing::FakeWindow& w = fake.window(program.countdownWindow);
+        return std::tuple(w.visible, w.topmost, w.flashing, w.active);
+    };
+    EXPECT_EQ(attention(), std::tuple(true, true, true, false));
     click(kCloseButton);
     for (int s = k2255 + 1; s < k2300; ++s) {
         tick(s, s);
         ASSERT_EQ(program.secondsToShutdown, k2300 - s);
     }
+    EXPECT_EQ(program.countdownWindow, 0);  // closed by the user: not again for this time
     EXPECT_EQ(digits(), "22:59:59");
     tick(k2300, k2300 + 60);
     EXPECT_EQ(fake.calls("shutdown"), Log(60, "shutdown 1"));
-    program.shutdownTime = {23, 30};  // postponed after the announcement
-    tick(k2300 + 61, k2300 + 1800);
-    EXPECT_EQ(program.countdownWindow, 0);  // once per run
-    EXPECT_EQ(fake.calls("shutdown").size(), 61u);
-    EXPECT_EQ(fake.calls("awake"), (Log{"awake 1", "awake 0", "awake 1"}));
+    // The computer stayed on (a program refused, the user cancelled): the next
+    // shutdown time is announced again.
+    program.shutdownTime = {23, 30};
+    tick(k2300 + 61, k2300 + 1499);
+    EXPECT_EQ(program.countdownWindow, 0);
+    tick(k2300 + 1500, k2300 + 1500);
+    ASSERT_NE(program.countdownWindow, 0);
+    EXPECT_EQ(attention(), std::tuple(true, true, true, false));
+    // Postponed in the window: no longer above all, and the new time is announced
+    // by the same window.
+    fake.type(program.countdownWindow, kPostponeHourBox, "23");
+    fake.type(program.countdownWindow, kPostponeMinuteBox, "32");
+    click(kPostponeButton);
+    EXPECT_FALSE(fake.window(program.countdownWindow).topmost);
+    tick(k2300 + 1501, k2300 + 1619);
+    EXPECT_FALSE(fake.window(program.countdownWindow).topmost);
+    tick(k2300 + 1620, k2300 + 1620);
+    EXPECT_EQ(fake.windowCount(), 2u);
+    EXPECT_TRUE(fake.window(program.countdownWindow).topmost);
+    tick(k2300 + 1621, k2300 + 1980);  // the minute passes: it stands back among the others
+    EXPECT_FALSE(fake.window(program.countdownWindow).topmost);
+    EXPECT_EQ(fake.calls("shutdown").size(), 120u);
+    EXPECT_EQ(fake.calls("awake"),
+              (Log{"awake 1", "awake 0", "awake 1", "awake 0", "awake 1", "awake 0"}));
     program.fiveMinuteWarning = false;  // no daily shutdown with the option off
     program.shutdownTime = {12, 0};
     tick(kNoon - 300, kNoon + 60);
-    EXPECT_EQ(fake.calls("shutdown").size(), 61u);
+    EXPECT_EQ(fake.calls("shutdown").size(), 120u);
     EXPECT_EQ(digits(), "12:01:00");
 }
 
@@ -213,6 +242,65 @@ TEST_F(ScheduleTest, PostponeHoldsForThisRunOnlyAndTheCountdownRunsTheTypedMinut
     click(kCountdownButton);  // stopped again
     EXPECT_EQ(std::to_string(program.countdownSeconds) + button(kCountdownButton) + style(),
               "0计时+1");
+}
+
+// A slip of the hand must not turn the computer off at once: only minutes that
+// give at least one second start; anything else points at the box instead.
+TEST_F(ScheduleTest, OnlyMinutesGivingASecondOrMoreStartACountdown) {
+    open();
+    const WindowId window = program.countdownWindow;
+    const std::pair<const char*, int> kMinutes[] = {{"", 0},     {"abc", 0},   {"0", 0},
+                                                    {"-5", 0},   {"0.001", 0}, {"0.1", 6},
+                                                    {"1.5", 90}, {"30", 1800}};
+    for (const auto& [typed, seconds] : kMinutes) {
+        fake.type(window, kMinutesBox, typed);
+        fake.setFocus(window, kCountdownButton);
+        const int writes = fake.writeAttempts;
+        click(kCountdownButton);
+        EXPECT_EQ(program.countdownSeconds, seconds) << typed;
+        if (seconds == 0) {
+            EXPECT_EQ(button(kCountdownButton) + button(kPostponeButton) + style() +
+                          std::to_string(fake.writeAttempts - writes) + fake.focusedControl(window),
+                      "计时+推迟+10计时编辑框1")
+                << typed;
+            EXPECT_EQ(Log(fake.log.end() - 2, fake.log.end()),
+                      (Log{"select all 计时编辑框1",
+                           "balloon 计时编辑框1 无法计时: 请输入大于0的分钟数。"}));
+        } else {
+            EXPECT_EQ(
+                button(kCountdownButton) + style() + program.settings.readSetting("倒计时", "时间"),
+                std::string("取消+2") + typed);
+            click(kCountdownButton);
+        }
+        EXPECT_FALSE(program.countdownRunning);
+    }
+    EXPECT_EQ(fake.calls("balloon").size(), 5u);
+}
+
+// Start-up's message boxes let the clock tick before it has read the shutdown
+// time: nothing acts on the time it has not read yet, only the digits go on.
+TEST(StartUpSchedule, ABoxLeftOpenAcrossMidnightShutsNothingDown) {
+    testing::FakePlatform f;
+    Program p{f};
+    restoreDefaults(p);
+    f.setSettings("[程序起动后立刻关机]\r\n是=真\r\n" + f.settings());
+    const auto tick = [&](int hour, int minute, int second) {
+        f.clock = {2026, 12, 7, 1, hour, minute, second, 0};
+        onClockTick(p);
+    };
+    f.whileBoxOpen = [&] {
+        for (int s = 0; s < 300; ++s) {
+            tick(23, 55 + s / 60 % 5, s % 60);
+        }
+        tick(0, 0, 0);
+        tick(0, 0, 1);
+    };
+    f.answerNextMessageBox(kIdNo);
+    runProgram(p);
+    EXPECT_EQ(f.calls("shutdown").size() + f.windowCount(), 1u);  // the clock alone
+    EXPECT_EQ(f.text(p.mainWindow, "秒标签9"), "01");
+    tick(22, 55, 0);  // read now: 23:00 is announced
+    EXPECT_NE(p.countdownWindow, 0);
 }
 
 TEST_F(ScheduleTest, TheSpinStepsTheLastFocusedBoxAndWrapsOnlyTheExactEnds) {

@@ -240,26 +240,83 @@ TEST_F(WizardTest, LoadsEveryRowIntoItsControlAndSavesItBackInOrder) {
               "-1");
 }
 
-// Start with Windows: for every user where allowed, else for this one; off,
-// and the defaults, remove both.
-TEST(StartWithWindows, MachineWideWhereAllowedElseForTheUserAndOffRemovesBoth) {
-    for (const bool refused : {false, true}) {
+// A save or a restore that cannot write the file says so and keeps the wizard
+// open, the file whole and the registry as it was, after one attempt only.
+TEST_F(WizardTest, ASaveOrRestoreThatCannotWriteSaysSoAndRestartsNothing) {
+    createMainWindow(program);
+    open(kFinishPage, "[关机时间]\r\n小时=21\r\n");  // not the defaults
+    click(kStartWithWindowsBox);
+    const std::string before = fake.files[program.settings.path()].bytes, page = buttons();
+    fake.unwritable.insert(fake.exeDir);  // a full disk, a file another program holds
+    fake.log.clear();
+    const std::string box =
+        "box 0x10 设置未保存: 无法写入设置文件：\r\nC:\\Program Files\\Varnel\\关机时间.ini\r\n"
+        "设置没有保存，请检查文件是否被其它程序占用或磁盘已满。";
+    for (const char* label : {kNextButton, kRestoreLabel}) {
+        const int attempts = fake.writeAttempts;
+        if (label == kRestoreLabel) {
+            fake.answerNextMessageBox(kIdYes);
+        }
+        fake.answerNextMessageBox(kIdOk);
+        if (label == kNextButton) {
+            click(kNextButton);
+        } else {
+            fire(kRestoreLabel, EventKind::DoubleClicked);
+        }
+        EXPECT_EQ(fake.log.back(), box) << label;
+        EXPECT_EQ(fake.writeAttempts - attempts, 1) << label;
+    }
+    EXPECT_EQ(fake.files[program.settings.path()].bytes, before);
+    EXPECT_EQ(fake.calls("HK").size() + fake.calls("start").size() + fake.calls("exit").size(), 0u);
+    EXPECT_TRUE(fake.windowExists(program.configWizard));
+    EXPECT_EQ(buttons(), page);
+    fake.unwritable.clear();  // tried again once the file is free
+    fake.answerNextMessageBox(kIdNo);
+    click(kNextButton);
+    EXPECT_EQ(program.settings.readOption("开机自动运行Varnel"), true);
+    EXPECT_EQ(program.configWizard, 0);
+}
+
+// Start with Windows under exactly one root: for every user where allowed,
+// else for this one unless a value for every user starts this copy already;
+// off, and the defaults, remove both where they may.
+TEST(StartWithWindows, OneRootNamesTheProgramAndOffRemovesBoth) {
+    const std::string run = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\devora";
+    const std::string ours = "\"C:\\Program Files\\Varnel\\varnel.exe\"";
+    const std::string hklm = "HKLM " + run, hkcu = "HKCU " + run;
+    struct Case {
+        bool refused;
+        const char* machineBefore;  // nullptr = no value
+        std::map<std::string, std::string> on, off;
+    };
+    const Case kCases[] = {
+        {false, "D:\\old\\varnel.exe", {{hklm, ours}}, {}},
+        {true, nullptr, {{hkcu, ours}}, {}},
+        {true,
+         "c:\\program files\\varnel\\VARNEL.EXE",
+         {{hklm, "c:\\program files\\varnel\\VARNEL.EXE"}},
+         {{hklm, "c:\\program files\\varnel\\VARNEL.EXE"}}},
+        {true,
+         "\"D:\\other\\varnel.exe\"",
+         {{hklm, "\"D:\\other\\varnel.exe\""}, {hkcu, ours}},
+         {{hklm, "\"D:\\other\\varnel.exe\""}}},
+    };
+    for (const Case& c : kCases) {
         testing::FakePlatform f;
         Program p{f};
-        f.localMachineRefused = refused;
+        f.registry[hkcu] =
+            "\"C:\\Program Files\\Varnel\\varnel.exe\"";  // saved earlier by this user
+        if (c.machineBefore != nullptr) {
+            f.registry[hklm] = c.machineBefore;
+        }
+        f.localMachineRefused = c.refused;
         setStartWithWindows(p, true);
+        EXPECT_EQ(f.registry, c.on) << c.refused << " " << (c.machineBefore ? c.machineBefore : "");
         setStartWithWindows(p, false);
+        EXPECT_EQ(f.registry, c.off);
+        f.registry[hkcu] = ours;
         restoreDefaults(p);
-        const std::string run = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\devora";
-        const std::string set = " set " + run + "=\"C:\\Program Files\\Varnel\\varnel.exe\"";
-        Log expected{"HKLM" + set};
-        if (refused) {
-            expected.push_back("HKCU" + set);
-        }
-        for (int off = 0; off < 2; ++off) {  // cleared, then the defaults
-            expected.insert(expected.end(), {"HKLM delete " + run, "HKCU delete " + run});
-        }
-        EXPECT_EQ(f.calls("HK"), expected);
+        EXPECT_EQ(f.registry, c.off);
     }
 }
 

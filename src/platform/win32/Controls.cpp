@@ -338,9 +338,39 @@ int Win32Platform::selection(WindowId window, const std::string& control) {
 }
 
 void Win32Platform::setFocus(WindowId window, const std::string& control) {
-    if (const ControlState* c = findControl(window, control)) {
-        SetFocus(c->hwnd);  // an edit box reports EN_SETFOCUS
+    WindowState* state = find(window);
+    const ControlState* c = findControl(window, control);
+    if (!state || !c) {
+        return;
     }
+    if (GetActiveWindow() == state->hwnd) {
+        SetFocus(c->hwnd);  // an edit box reports EN_SETFOCUS
+    } else {
+        // SetFocus would activate the window and take the keys from whatever
+        // the user is typing in; the activation hands the focus on (onActivate).
+        state->savedFocus = c->hwnd;
+    }
+}
+
+void Win32Platform::selectAllText(WindowId window, const std::string& control) {
+    if (const ControlState* c = findControl(window, control)) {
+        SendMessageW(c->hwnd, EM_SETSEL, 0, -1);
+    }
+}
+
+void Win32Platform::showWarningBalloon(WindowId window, const std::string& control,
+                                       const std::string& title, const std::string& text) {
+    const ControlState* c = findControl(window, control);
+    if (!c) {
+        return;
+    }
+    const std::wstring wideTitle = wideFrom(title), wideText = wideFrom(text);
+    EDITBALLOONTIP balloon{};
+    balloon.cbStruct = sizeof balloon;
+    balloon.pszTitle = wideTitle.c_str();
+    balloon.pszText = wideText.c_str();
+    balloon.ttiIcon = TTI_WARNING;
+    SendMessageW(c->hwnd, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&balloon));
 }
 
 std::string Win32Platform::focusedControl(WindowId window) {

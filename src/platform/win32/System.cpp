@@ -1,4 +1,5 @@
 // Clock, screen, registry, processes and URLs.
+#include <cwchar>
 #include <vector>
 
 #include "platform/win32/Text.h"
@@ -24,6 +25,31 @@ HKEY rootKey(RegistryRoot root) {
 }
 
 }  // namespace
+
+std::optional<std::string> Win32Platform::readRegistryString(RegistryRoot root,
+                                                             const std::string& key,
+                                                             const std::string& valueName) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(rootKey(root), wideFrom(key).c_str(), 0, KEY_QUERY_VALUE, &handle) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    const std::wstring name = wideFrom(valueName);
+    DWORD type = 0, size = 0;
+    std::vector<wchar_t> data;
+    LONG result = RegQueryValueExW(handle, name.c_str(), nullptr, &type, nullptr, &size);
+    if (result == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
+        data.resize(size / sizeof(wchar_t) + 1);  // the stored text may lack its terminator
+        result = RegQueryValueExW(handle, name.c_str(), nullptr, &type,
+                                  reinterpret_cast<BYTE*>(data.data()), &size);
+    }
+    RegCloseKey(handle);
+    if (result != ERROR_SUCCESS || data.empty()) {
+        return std::nullopt;
+    }
+    data.resize(size / sizeof(wchar_t));
+    return bytesFrom(std::wstring_view(data.data(), wcsnlen(data.data(), data.size())));
+}
 
 bool Win32Platform::writeRegistryString(RegistryRoot root, const std::string& key,
                                         const std::string& valueName, const std::string& value) {

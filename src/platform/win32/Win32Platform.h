@@ -45,6 +45,8 @@ public:
 
     bool writeRegistryString(RegistryRoot root, const std::string& key,
                              const std::string& valueName, const std::string& value) override;
+    std::optional<std::string> readRegistryString(RegistryRoot root, const std::string& key,
+                                                  const std::string& valueName) override;
     bool deleteRegistryValue(RegistryRoot root, const std::string& key,
                              const std::string& valueName) override;
 
@@ -62,6 +64,8 @@ public:
     void processPendingEvents() override;
     void pause(int milliseconds) override;
     void bringToFront(WindowId window) override;
+    void showForAttention(WindowId window) override;
+    void endTopmost(WindowId window) override;
     void setWindowVisible(WindowId window, bool visible) override;
     bool windowVisible(WindowId window) override;
     Rect windowRect(WindowId window) override;
@@ -79,6 +83,9 @@ public:
     int selection(WindowId window, const std::string& control) override;
     void setFocus(WindowId window, const std::string& control) override;
     std::string focusedControl(WindowId window) override;
+    void selectAllText(WindowId window, const std::string& control) override;
+    void showWarningBalloon(WindowId window, const std::string& control, const std::string& title,
+                            const std::string& text) override;
     void setPicture(WindowId window, const std::string& control,
                     const std::string& iconBytes) override;
     void setTimer(WindowId window, const std::string& timer, int periodMs) override;

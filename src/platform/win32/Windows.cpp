@@ -82,6 +82,30 @@ void Win32Platform::bringToFront(WindowId window) {
     BringWindowToTop(state->hwnd);
 }
 
+void Win32Platform::showForAttention(WindowId window) {
+    const WindowState* state = find(window);
+    if (!state || state->gone) {
+        return;
+    }
+    // Windows would refuse a background program the foreground anyway; above
+    // all others it is seen, and the keys still go where the user types.
+    SetWindowPos(state->hwnd, HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    FLASHWINFO flash{};
+    flash.cbSize = sizeof flash;
+    flash.hwnd = state->hwnd;
+    flash.dwFlags = FLASHW_ALL | FLASHW_TIMERNOFG;  // until it comes to the foreground
+    FlashWindowEx(&flash);
+}
+
+void Win32Platform::endTopmost(WindowId window) {
+    const WindowState* state = find(window);
+    if (state && !state->gone && (GetWindowLongW(state->hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+        SetWindowPos(state->hwnd, HWND_NOTOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
 void Win32Platform::setWindowVisible(WindowId window, bool visible) {
     const WindowState* state = find(window);
     if (!state) {
