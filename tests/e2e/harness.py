@@ -235,10 +235,12 @@ class Session:
             return done.returncode, out.read().decode("utf-8", "replace").replace("\r\n", "\n")
 
     def spawn(self, exe, *args):
-        """Starts a program that stays until the session ends; report() reads its first line."""
+        """Starts a program that stays until the session ends; report() reads its first line.
+        A tool of ours, or one of Wine's own ("notepad.exe")."""
+        tool = os.path.join(TOOLS, exe)
         out = pathlib.Path(self.dir, f"spawned-{len(self.spawned)}.out")
         with open(out, "wb") as f:
-            process = subprocess.Popen([WINE, os.path.join(TOOLS, exe), *map(str, args)],
+            process = subprocess.Popen([WINE, tool if os.path.exists(tool) else exe, *map(str, args)],
                                        env=self.env(), cwd=self.app_dir, stdin=DEVNULL, stdout=f,
                                        stderr=DEVNULL)
         process.out = out
@@ -297,8 +299,11 @@ class Session:
         """A real click (1 left, 3 right) on the only icon, 20 pixels wide, on the taskbar."""
         x, y, width, height = self.wait_for(lambda: self.windows("Shell_TrayWnd"), WAIT,
                                             "the taskbar")[0]["rect"]
-        subprocess.run(["xdotool", "mousemove", str(x + width - 10), str(y + height // 2), "click",
-                        str(button)], env={**os.environ, "DISPLAY": self.display}, check=True)
+        self.mouse_click(x + width - 10, y + height // 2, button)
+
+    def mouse_click(self, x, y, button=1):  # a real click at a point of the screen
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", str(button)],
+                       env={**os.environ, "DISPLAY": self.display}, check=True)
 
     def write(self, data):
         """Writes the settings file beside the exe: rows, text as GBK, or bytes."""

@@ -15,10 +15,12 @@ def embedded(s, handle):  # the main window as found inside a "ProgMan" window
 
 class ExplorerRestart(unittest.TestCase):
     def test_schedule_postpone_and_explorer_restart(self):
-        minute = next_minute(50)  # the postponed shutdown, with room for what comes before
+        # The postponed shutdown, with room for what comes before; the set one is announced a
+        # minute before it, 15 to 75 s from now, once the user is typing in Notepad.
+        minute = next_minute(75)
         # Style "1" as every earlier start leaves it: without it a first tick inside start-up
         # would rightly open the window on its countdown page.
-        settings = scenario_settings(minute + 60, 强行关机=False) + [("倒计时窗口样式", [("样式", "1")])]
+        settings = scenario_settings(minute + 240, 强行关机=False) + [("倒计时窗口样式", [("样式", "1")])]
         with Session(self.id(), settings=settings,
                      relay=["user32.ExitWindowsEx", "shell32.Shell_NotifyIconW"]) as s:
             explorer = s.spawn("progman_fixture.exe")
@@ -26,7 +28,13 @@ class ExplorerRestart(unittest.TestCase):
             s.start()
             lost = int(s.wait_for(lambda: s.setting("句柄", "窗口句柄"), WAIT, "start-up"))
             self.assertTrue(s.wait_for(lambda: embedded(s, lost), WAIT, "the clock in the desktop"))
-            window = s.wait_window(text=COUNTDOWN)
+            s.spawn("notepad.exe")  # where the user is typing
+            x, y, width, height = s.wait_for(lambda: s.windows("Notepad"), WAIT, "Notepad")[0]["rect"]
+            s.mouse_click(x + width // 2, y + height // 2)
+            s.wait_for(lambda: s.windows("Notepad")[0]["foreground"], WAIT, "Notepad in front")
+            window = s.wait_for(lambda: s.window(text=COUNTDOWN), 90, "the announcement")
+            self.assertTrue(window["exstyle"] & 0x8, "WS_EX_TOPMOST: above a full-screen program")
+            self.assertTrue(s.windows("Notepad")[0]["foreground"], "the keys still go to Notepad")
             for box, value in zip(controls_sized(window, 22, 24), time.localtime(minute)[3:5]):
                 s.set_text(box, value)
             s.click(find_control(window, text="推迟"))

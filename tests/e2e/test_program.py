@@ -96,7 +96,8 @@ class Program(unittest.TestCase):
             self.assertEqual(s.wait_call("ExitWindowsEx")[0].args[0], 0x9, "not forced")
 
     def test_tray_menu_and_a_one_minute_countdown(self):
-        """A one-minute countdown keeps the system awake and requests the shutdown 60 s later."""
+        """An empty minutes box starts nothing and says so; a one-minute countdown keeps the
+        system awake and requests the shutdown 60 s later."""
         relay = ["user32.ExitWindowsEx", "kernel32.SetThreadExecutionState"]
         with Session(self.id(), settings=scenario_settings(), relay=relay) as s:
             s.start()
@@ -109,8 +110,20 @@ class Program(unittest.TestCase):
             s.menu("Down", "Down", "Down", "Down")  # 倒计时关机窗口
             window = s.wait_window(text=COUNTDOWN)
             self.assertFalse(s.window(handle=main)["enabled"], "opened from the menu: modal")
-            s.set_text(controls_sized(window, 53, 33)[0], "1")  # the minutes
+            minutes = controls_sized(window, 53, 33)[0]
             start = find_control(window, text="计时")
+            s.set_text(minutes, "")
+            before = s.read_bytes()
+            s.click(start)
+            balloon = s.wait_for(lambda: [w for w in s.windows("tooltips_class32")
+                                          if w["visible"] and w["text"] == "请输入大于0的分钟数。"],
+                                 WAIT, "the balloon at the minutes box")
+            self.assertTrue(balloon)
+            time.sleep(3)  # three ticks
+            self.assertEqual(s.relay_calls("ExitWindowsEx"), [], "no shutdown")
+            self.assertEqual(s.read_bytes(), before, "nothing written")
+            self.assertTrue(find_control(s.window(text=COUNTDOWN), text="计时"), "not started")
+            s.set_text(minutes, "1")
             for calls in (1, 2):  # started and stopped: kept awake, then let sleep again
                 s.click(start)
                 s.wait_for(lambda: len(s.relay_calls("SetThreadExecutionState")) >= calls, WAIT,

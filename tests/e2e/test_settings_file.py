@@ -7,7 +7,8 @@ import re
 import shutil
 import unittest
 
-from harness import CTRL, EXE, SETTINGS, TOOLS, WIZARD, Session, scenario_settings, settings_text
+from harness import (CTRL, EXE, SETTINGS, TOOLS, WAIT, WIZARD, Session, find_control,
+                     scenario_settings, settings_text)
 
 HOTKEYS = ["打开软件配置程序", "显示或隐藏窗口", "退出程序", "热键关机"]  # in registration order
 RELAY = ["user32.RegisterHotKey", "user32.MessageBoxW", "user32.GetMessageW"]
@@ -146,6 +147,30 @@ class SettingsFile(unittest.TestCase):
                         self.assertEqual(ours[0], windows[0], entry)
                         self.assertEqual(ours[1:] + windows[1:], ours[1:2] * 4, entry)
                         self.assertFalse("=" in entry and ours[1] == "@missing@", entry)
+
+    def test_a_save_that_cannot_write_says_so(self):
+        """A save while another program holds the file open: an error box, the file as it was,
+        the configuration window still open and no restart."""
+        with Session(self.id(), settings=scenario_settings()) as s:
+            s.start()
+            main = s.wait_start_up()
+            before = s.read_bytes()
+            s.spawn("winprobe.exe", "hold", "Z:" + s.path(SETTINGS).replace("/", "\\")).report()
+            s.keys("ctrl+F10")
+            s.set_page(s.wait_window(text=WIZARD), 5)
+            s.click(s.wait_for(lambda: find_control(s.window(text=WIZARD), text="完成"), WAIT,
+                               "the last page"))
+            box = s.wait_window(text="设置未保存")
+            self.assertEqual(find_control(box, id=0xFFFF)["text"],
+                             "无法写入设置文件：\r\nZ:" + s.path(SETTINGS).replace("/", "\\") +
+                             "\r\n设置没有保存，请检查文件是否被其它程序占用或磁盘已满。")
+            s.click(find_control(box, id=1))  # OK
+            s.wait_for(lambda: not s.window(text="设置未保存"), WAIT, "the box to close")
+            self.assertTrue(s.window(text=WIZARD), "the window stays for another try")
+            self.assertEqual(s.read_bytes(), before)
+            self.assertEqual(len([c for _, c in s.wine_processes() if b"varnel.exe" in c]), 1,
+                             "no restart")
+            self.assertEqual(s.setting("句柄", "窗口句柄"), str(main))
 
     def test_two_programs_at_once(self):
         """The file comes out whole; each hotkey is held by one, and the other says it is not."""

@@ -37,6 +37,7 @@ void Win32Platform::onCommand(WindowState& window, HWND hwnd, int code) {
             break;
         case ControlKind::Edit:
             if (code == EN_CHANGE) {
+                hideOwnBalloon(window);
                 emit(window, name, EventKind::Changed);
             } else if (code == EN_SETFOCUS) {
                 emit(window, name, EventKind::FocusGained);

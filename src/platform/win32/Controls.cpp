@@ -370,7 +370,42 @@ void Win32Platform::showWarningBalloon(WindowId window, const std::string& contr
     balloon.pszTitle = wideTitle.c_str();
     balloon.pszText = wideText.c_str();
     balloon.ttiIcon = TTI_WARNING;
-    SendMessageW(c->hwnd, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&balloon));
+    if (!SendMessageW(c->hwnd, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&balloon))) {
+        showOwnBalloon(*find(window), c->hwnd, wideTitle, wideText);
+    }
+}
+
+// Where the edit box has no balloon of its own (Wine): a tracking balloon
+// tooltip under the box, until the text changes or the window is left.
+void Win32Platform::showOwnBalloon(WindowState& window, HWND edit, const std::wstring& title,
+                                   std::wstring text) {
+    hideOwnBalloon(window);
+    window.balloon = CreateWindowExW(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_BALLOON | TTS_NOPREFIX,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window.hwnd, nullptr, instance_,
+        nullptr);
+    SendMessageW(window.balloon, WM_SETFONT, reinterpret_cast<WPARAM>(font(Font{})), FALSE);
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_TRACK | TTF_ABSOLUTE;
+    tool.hwnd = window.hwnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(edit);
+    tool.lpszText = text.data();
+    SendMessageW(window.balloon, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(window.balloon, TTM_SETTITLEW, TTI_WARNING,
+                 reinterpret_cast<LPARAM>(title.c_str()));
+    RECT box;
+    GetWindowRect(edit, &box);
+    SendMessageW(window.balloon, TTM_TRACKPOSITION, 0,
+                 MAKELPARAM((box.left + box.right) / 2, box.bottom));
+    SendMessageW(window.balloon, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+}
+
+void Win32Platform::hideOwnBalloon(WindowState& window) {
+    if (window.balloon) {
+        DestroyWindow(window.balloon);
+        window.balloon = nullptr;
+    }
 }
 
 std::string Win32Platform::focusedControl(WindowId window) {

@@ -158,6 +158,9 @@ private:
     bool shownByTable(const WindowState& window, int index, int nesting = 0) const;
     POINT origin(const WindowState& window, int index, int nesting = 0) const;
     void addTooltip(WindowState& window, HWND control, const std::string& hint);
+    void showOwnBalloon(WindowState& window, HWND edit, const std::wstring& title,
+                        std::wstring text);
+    void hideOwnBalloon(WindowState& window);
 
     // ControlEvents.cpp
     void onCommand(WindowState& window, HWND control, int code);

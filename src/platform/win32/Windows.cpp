@@ -239,6 +239,7 @@ LRESULT Win32Platform::windowMessage(WindowState& window, UINT message, WPARAM w
 // had it before the window lost the activation should get it back.
 bool Win32Platform::onActivate(WindowState& window, bool active) {
     if (!active) {
+        hideOwnBalloon(window);
         const HWND focus = GetFocus();
         if (focus && IsChild(window.hwnd, focus)) {
             window.savedFocus = focus;

@@ -5,6 +5,8 @@
 //   winprobe post HWND MSG WPARAM LPARAM
 //   winprobe keys KEY [MS] KEY...       presses through SendInput (ctrl+F11, Down, Return),
 //                                       with pauses timed here, not by starting programs
+//   winprobe hold PATH                  opens the file sharing nothing, as some editors and
+//                                       backup programs do, prints true and stays
 #include <windows.h>
 
 #include <cstdio>
@@ -41,11 +43,13 @@ std::string describe(HWND window) {
     char numbers[512];
     std::snprintf(numbers, sizeof numbers,
                   "{\"handle\":%lld,\"pid\":%lu,\"owner\":%lld,\"parent\":%lld,\"id\":%d,"
-                  "\"rect\":[%ld,%ld,%ld,%ld],\"exstyle\":%lu,\"visible\":%d,\"enabled\":%d,",
+                  "\"rect\":[%ld,%ld,%ld,%ld],\"exstyle\":%lu,\"visible\":%d,\"enabled\":%d,"
+                  "\"foreground\":%d,",
                   number(window), pid, number(GetWindow(window, GW_OWNER)),
                   number(GetAncestor(window, GA_PARENT)), GetDlgCtrlID(window), r.left, r.top,
                   r.right - r.left, r.bottom - r.top, GetWindowLongW(window, GWL_EXSTYLE),
-                  IsWindowVisible(window) != 0, IsWindowEnabled(window) != 0);
+                  IsWindowVisible(window) != 0, IsWindowEnabled(window) != 0,
+                  GetForegroundWindow() == window);
     std::string out = numbers + ("\"cls\":" + quoted({cls, clsLength})) +
                       ",\"text\":" + quoted({text, length}) + ",\"children\":[";
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -98,6 +102,15 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 2; done && i < argc; ++i) {
         done =
             iswdigit(argv[i][0]) ? SleepEx(static_cast<DWORD>(arg(i)), FALSE) == 0 : press(argv[i]);
+    }
+    if (command == L"hold" && argc == 3) {
+        if (CreateFileW(argv[2], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                        nullptr) == INVALID_HANDLE_VALUE) {
+            return 1;
+        }
+        std::puts("true");
+        std::fflush(stdout);
+        Sleep(INFINITE);
     }
     if (command == L"settext" && argc == 4) {
         done = SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]),
