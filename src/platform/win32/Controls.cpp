@@ -380,10 +380,10 @@ void Win32Platform::showWarningBalloon(WindowId window, const std::string& contr
 void Win32Platform::showOwnBalloon(WindowState& window, HWND edit, const std::wstring& title,
                                    std::wstring text) {
     hideOwnBalloon(window);
-    window.balloon = CreateWindowExW(
-        WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_BALLOON | TTS_NOPREFIX,
-        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window.hwnd, nullptr, instance_,
-        nullptr);
+    window.balloon =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                        WS_POPUP | TTS_BALLOON | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, window.hwnd, nullptr, instance_, nullptr);
     SendMessageW(window.balloon, WM_SETFONT, reinterpret_cast<WPARAM>(font(Font{})), FALSE);
     TOOLINFOW tool{};
     tool.cbSize = TTTOOLINFOW_V2_SIZE;

@@ -51,7 +51,7 @@ struct WindowState {
     std::vector<ControlState> controls;
     std::map<std::string, int> controlByName;
     HWND tooltip = nullptr;
-    HWND balloon = nullptr;  // a warning pointing at an edit box, while shown
+    HWND balloon = nullptr;     // a warning pointing at an edit box, while shown
     HWND savedFocus = nullptr;  // the focused control while the window is inactive
 
     std::map<std::string, UINT_PTR> timerIds;
