@@ -1,10 +1,15 @@
 ; The Varnel installer (makensis -INPUTCHARSET UTF8, from scripts/package).
 ; Defined on the command line: VERSION (the project's), STAGE (the folder holding varnel.exe and
-; varnel.ico), OUTFILE; SIGN (a command that signs the file it is given in place) when signing.
+; varnel.ico), OUTFILE; SIGN (a command that signs the file it is given in place) when signing;
+; TARGET amd64-unicode for the x86_64 build (tests under wine64 where 32-bit programs cannot run).
 ; Per user into %LOCALAPPDATA%\Programs\Varnel without administrator rights; /ALLUSERS (or the
 ; first page's choice) into %ProgramFiles%\Varnel, elevated. It talks to a running program only
 ; through its main window: WM_CLOSE, then, after 5 s, TerminateProcess.
+!ifdef TARGET
+Target ${TARGET}
+!else
 Unicode true
+!endif
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true
