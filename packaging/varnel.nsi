@@ -89,7 +89,12 @@ Function ${un}ElevateIfNeeded
         Pop $0
         ${If} $0 != "Admin"
             ${GetParameters} $0
+            ClearErrors
             ExecShellWait "runas" "$EXEPATH" "/ALLUSERS $0"
+            ${If} ${Errors} ; refused, or no administrator at hand
+                MessageBox MB_ICONEXCLAMATION "为所有用户安装或卸载需要管理员权限。" /SD IDOK
+                SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
+            ${EndIf}
             Quit
         ${EndIf}
         SetShellVarContext all
