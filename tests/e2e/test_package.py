@@ -49,20 +49,6 @@ def clone(folder):
     return folder
 
 
-def zip_entries(data):
-    """(raw name, flags, extra field, DOS time, date) of each central directory entry."""
-    count, start = struct.unpack_from("<HxxxxI", data, data.rindex(b"PK\5\6") + 10)
-    entries = []
-    for _ in range(count):
-        flags, clock, date = struct.unpack_from("<HxxHH", data, start + 8)
-        sizes = struct.unpack_from("<HHH", data, start + 28)
-        name_end = start + 46 + sizes[0]
-        entries.append((data[start + 46:name_end], flags, data[name_end:name_end + sizes[1]],
-                        clock, date))
-        start = name_end + sizes[1] + sizes[2]
-    return entries
-
-
 def verified(path, cert):
     done = run("osslsigncode", "verify", "-CAfile", cert, "-in", str(path))
     return done.returncode == 0 and "Signature verification: ok" in done.stdout
@@ -98,17 +84,17 @@ class Package(unittest.TestCase):
         self.assertEqual(run("sha256sum", "-c", "SHA256SUMS", cwd=built["sums"].parent).stdout,
                          f"{built['zip'].name}: OK\n{built['setup'].name}: OK\n")
         data = built["zip"].read_bytes()
-        year, month, day, hour, minute, second = time.gmtime(EPOCH)[:6]
-        stamp = (hour << 11 | minute << 5 | second // 2, (year - 1980) << 9 | month << 5 | day)
+        archive = zipfile.ZipFile(built["zip"])  # reads the names as code page 437
+        self.assertIsNone(archive.testzip())
+        stamp = time.gmtime(EPOCH)[:5] + (time.gmtime(EPOCH)[5] // 2 * 2,)
         expected = []
         for name in ("Varnel/", "Varnel/varnel.exe", "Varnel/图标.ico", "Varnel/使用说明.txt"):
             gbk, utf8 = name.encode("gbk"), name.encode()  # no UTF-8 flag, one extra field
             extra = struct.pack("<HHBI", 0x7075, 5 + len(utf8), 1, zlib.crc32(gbk)) + utf8
-            expected.append((gbk, 0, extra, *stamp))
-        self.assertEqual(zip_entries(data), expected)
+            expected.append((gbk, 0, extra, stamp))
+        self.assertEqual([(i.orig_filename.encode("cp437"), i.flag_bits, i.extra, i.date_time)
+                          for i in archive.infolist()], expected)
         self.assertEqual(data.count(b"PK\3\4"), 4, "a local header per entry")
-        archive = zipfile.ZipFile(built["zip"])  # reads the names as code page 437
-        self.assertIsNone(archive.testzip())
         guide = archive.read(archive.infolist()[3])
         self.assertTrue(guide.startswith(b"\xef\xbb\xbf") and b"\r\n" in guide and
                         guide.count(b"\n") == guide.count(b"\r\n"), "UTF-8, BOM, CRLF")
