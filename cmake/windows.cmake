@@ -7,6 +7,10 @@ enable_language(RC)
 # Windows itself walks the stack with them.
 target_compile_options(varnel_core PUBLIC -fno-exceptions -fno-rtti
   $<$<EQUAL:${CMAKE_SIZEOF_VOID_P},4>:-fno-asynchronous-unwind-tables>)
+# The same exe from any folder: no build paths in it (the PE time stamp follows
+# SOURCE_DATE_EPOCH when set, which scripts/package sets from the commit).
+target_compile_options(varnel_core PUBLIC -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=
+  -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
 
 # Wine loader matching this build's word size, for the end-to-end tests.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
@@ -36,9 +40,18 @@ set_target_properties(varnel PROPERTIES OUTPUT_NAME varnel)
 target_link_libraries(varnel PRIVATE varnel_win32)
 target_link_options(varnel PRIVATE -mwindows -municode -static -static-libgcc -static-libstdc++
   -Wl,--gc-sections $<$<CONFIG:Release,MinSizeRel>:-s>)
-# windres finds the icon and the manifest beside the resource script; rebuild when they change.
+# The version resource and the manifest take the project's version.
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/version.h CONTENT
+  "#define VARNEL_VERSION_TEXT \"${PROJECT_VERSION}\"
+#define VARNEL_VERSION_NUMBERS ${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},0,0
+")
+configure_file(${CMAKE_SOURCE_DIR}/assets/varnel.manifest.in
+  ${CMAKE_BINARY_DIR}/generated/varnel.manifest @ONLY)
+target_include_directories(varnel PRIVATE ${CMAKE_BINARY_DIR}/generated)
+# windres finds the icon beside the resource script, the manifest and version.h in generated/;
+# rebuild when they change.
 set_source_files_properties(${CMAKE_SOURCE_DIR}/assets/varnel.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/assets/varnel.ico;${CMAKE_SOURCE_DIR}/assets/varnel.manifest")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/assets/varnel.ico;${CMAKE_BINARY_DIR}/generated/varnel.manifest")
 
 # The program reads its icon file from its own directory at start.
 add_custom_command(TARGET varnel POST_BUILD

@@ -179,6 +179,9 @@ void onMainWindowEvent(Program& program, const Event& event) {
         case EventKind::TrayNotify:
             onTrayNotify(program, event.arg);
             break;
+        case EventKind::CloseAsked:  // an installer or the task list: as the menu's "退出"
+            exitProgram(program);
+            break;
         case EventKind::Destroyed:
             onMainWindowDestroyed(program, event.arg);
             break;

@@ -99,6 +99,7 @@ enum class EventKind {
     Timer,             // control = the timer's name
     Hotkey,            // arg = registration identifier
     TrayNotify,        // arg = kTrayLeftClick or kTrayRightClick
+    CloseAsked,        // its close box, Alt+F4 or another program's WM_CLOSE; it closes after
     Destroyed,         // the window is gone; arg = kClosed or kDestroyedUnasked
     ShellRestarted,    // a new taskbar and desktop are up (the shell restarted)
 };

@@ -117,6 +117,13 @@ public:
         setFocus(w, name);
         setText(w, name, text);
     }
+    // The close box, or WM_CLOSE from another program; ExitProcess does not return.
+    void close(WindowId w) {
+        fire(w, "", EventKind::CloseAsked);
+        if (calls("exit").empty()) {
+            destroy(w, kClosed);
+        }
+    }
     void pressHotkey(int id) {
         const auto h = std::ranges::find(hotkeys, id, &FakeHotkey::id);
         fire(h->window, h->target, EventKind::Hotkey, id);

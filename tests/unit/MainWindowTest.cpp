@@ -6,6 +6,7 @@
 #include "config_ui/Defaults.h"
 #include "core/Program.h"
 #include "schedule/CountdownWindow.h"
+#include "schedule/Tick.h"
 #include "support/FakePlatform.h"
 #include "tray/TrayMenu.h"
 
@@ -193,6 +194,26 @@ TEST(StartUp, AClockLostWithTheDesktopComesBackAndJoinsTheNextOne) {
         EXPECT_EQ(f.calls("SetParent"), Log{"SetParent(" + h + ", 1281)"});
         EXPECT_EQ(f.windowRect(main), (Rect{700, 500, 229, 152}));
     }
+}
+
+// WM_CLOSE, as an installer sends it to the clock, ends the program as the
+// menu's "退出" does; closing its countdown window ends only that window.
+TEST(StartUp, AClockClosedFromOutsideExitsAsTheMenuDoes) {
+    FakePlatform f;
+    Program p{f};
+    restoreDefaults(p);
+    runProgram(p);
+    p.settings.writeSetting("倒计时窗口样式", "样式", "3");
+    setSystemKeptAwake(p, true);
+    openCountdownWindow(p, false);
+    f.close(p.countdownWindow);
+    EXPECT_TRUE(f.calls("exit").empty() && f.windowExists(p.mainWindow));
+    f.log.clear();
+
+    f.close(p.mainWindow);
+    EXPECT_EQ(f.log, (Log{"unhotkey 1", "unhotkey 2", "unhotkey 3", "unhotkey 4", "untray",
+                          "awake 0", "exit 0"}));
+    EXPECT_EQ(p.settings.readSetting("倒计时窗口样式", "样式"), "1");
 }
 
 // The tray icon, shown when its option holds exactly "真": a right click

@@ -198,6 +198,26 @@ TEST_F(ScheduleTest, TheWindowOpensOwnedFocusedAndFilledOnceAtATime) {
     EXPECT_EQ(text(kPostponedTime), "8:0");
 }
 
+// Each main button answers its own pair of arrows (left/right, up/down) and Return.
+TEST_F(ScheduleTest, EachMainButtonAnswersItsOwnArrowsAndReturn) {
+    open();
+    const WindowId window = program.countdownWindow;
+    std::string focus;
+    for (const auto& [on, key] : {std::pair{kShutdownButton, 0x27},
+                                  {kExitButton, 0x25},
+                                  {kExitButton, 0x26},
+                                  {kShutdownButton, 0x28},
+                                  {kExitButton, 0x28},
+                                  {kShutdownButton, 0x25}}) {
+        fake.setFocus(window, on);
+        fake.fire(window, on, EventKind::KeyUp, key);
+        focus += fake.focusedControl(window) == kExitButton ? "E" : "S";
+    }
+    EXPECT_EQ(focus, "EESSES");
+    fake.fire(window, kExitButton, EventKind::KeyUp, 0x0D);
+    EXPECT_EQ(fake.calls("exit"), Log{"exit 0"});
+}
+
 TEST_F(ScheduleTest, TheDisplayShowsTheTimeAndWhatTheTickKeeps) {
     open();
     fake.clock = {2026, 12, 7, 1, 10, 0, 9, 0};

@@ -42,7 +42,7 @@ TEST(IniText, ReadsWhatWindowsAndPeopleWrite) {
         {"[a]\nk=\xA1\xA1v\xA1\xA1", "a", "k", "v"},
         {kBom + "[a]\nk=\xE3\x80\x80v\xE3\x80\x80\n", "a", "k", "v"},
         {kBom + "[a]\nj=\xA1\xA1w\n", "a", "j", "\xA1\xA1w"},
-        {"[SeC]\nKeY=v\n", " sEc ", "\tkEy", "v"},
+        {"[SeCAZ]\nKeY=v\n", " sEcaz ", "\tkEy", "v"},
         {"[" + kGuanJi + "]\n" + kShi + "=1\n", kGuanJi, kShi, "1"},
         {"[" + kLao + "]\nk=v\n", kYin, "k", kNone},
         {"[a]\n" + kLao + "=v\n", "a", kYin, kNone},
@@ -56,6 +56,7 @@ TEST(IniText, ReadsWhatWindowsAndPeopleWrite) {
         {"[a]\nk\nk=v\n", "a", "k", kNone},
         {"[a]\nk=\" v \"\n", "a", "k", " v "},
         {"[a]\nk='v\"\n", "a", "k", "'v\""},
+        {"[a]\nk=''\n", "a", "k", ""},
         {"[a]\nk=1\nk=2\n[b]\nk=3\n", "a", "k", "1"},
         {"[a]\nx=1\n[b]\nk=2\n[a]\nk=3\n", "a", "k", kNone},
         {"[a]\nk\0x='v'\0junk\n"s, "a", "k", "v"},
@@ -80,13 +81,15 @@ TEST_F(SettingsFileTest, AWriteKeepsTheRestOfTheGbkFileAndHappensOnlyWhenSafeAnd
     EXPECT_TRUE(settings.readOption("强行关机") && !settings.readOption("隐藏启动"));
     settings.writeOption("强行关机", false);
     settings.writeOption("强行关机", false);
-    EXPECT_EQ(bytes(),
-              fake.gbkFromUtf8("; 我的\r\n[强行关机]\r\n  是 = 假  \r\n[隐藏启动]\n是=真真"));
+    settings.writeSetting("隐藏启动", "新", "1");
+    EXPECT_EQ(
+        bytes(),
+        fake.gbkFromUtf8("; 我的\r\n[强行关机]\r\n  是 = 假  \r\n[隐藏启动]\n是=真真\r\n新=1\r\n"));
     const testing::FakeFile& file = fake.files["C:\\Program Files\\Varnel\\关机时间.ini"];
-    EXPECT_EQ(std::pair(file.writes, file.unlockedWrites), std::pair(1, 0));
+    EXPECT_EQ(std::pair(file.writes, file.unlockedWrites), std::pair(2, 0));
     fake.unreadable.insert(settings.path());  // held by another program
     settings.writeSetting("关机时间", "小时", "23");
-    EXPECT_EQ(file.writes, 1);
+    EXPECT_EQ(file.writes, 2);
 }
 
 TEST_F(SettingsFileTest, AFileSavedAsUtf8OrUnicodeKeepsItsEncodingAndItsDamage) {
@@ -103,9 +106,9 @@ TEST_F(SettingsFileTest, AFileSavedAsUtf8OrUnicodeKeepsItsEncodingAndItsDamage) 
         return out;
     };
     // A low surrogate before a high one, neither paired, and an odd last byte.
-    const std::u16string rest = u"\r\n; \xDC00\xD800\r\n[关机时间]\r\n备注=\u07D0\U00020000\r\n";
+    const std::u16string rest = u"\r\n; \xDC00\xD800\r\n[关机时间]\r\n备注=\u07D0\U00010000\r\n";
     bytes() = utf16(u"[强行关机]\r\n是=假" + rest) + "A";
-    EXPECT_EQ(settings.readSetting("关机时间", "备注"), "\xDF\x90\xF0\xA0\x80\x80");
+    EXPECT_EQ(settings.readSetting("关机时间", "备注"), "\xDF\x90\xF0\x90\x80\x80");
     settings.writeOption("强行关机", true);
     settings.writeSetting("关机时间", "分钟", "5");
     EXPECT_EQ(bytes(), utf16(u"[强行关机]\r\n是=真" + rest + u"分钟=5\r\n") + "A");

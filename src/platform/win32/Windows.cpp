@@ -213,7 +213,10 @@ LRESULT Win32Platform::windowMessage(WindowState& window, UINT message, WPARAM w
             }
             break;
         case WM_CLOSE:
-            closeWindow(window);
+            emit(window, "", EventKind::CloseAsked);
+            if (!window.gone) {
+                closeWindow(window);
+            }
             return 0;
         case WM_DESTROY:
             onDestroy(window);
