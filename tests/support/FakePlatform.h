@@ -177,13 +177,10 @@ public:
     void keepSystemAwake(bool on) override { logged(on ? "awake 1" : "awake 0", 0); }
     bool openUrl(Text) override { return true; }
     WindowId createWindow(const WindowSpec& design, EventSink& sink, WindowId owner) override {
-        const auto scaled = [this](int pixels) { return (pixels * dpi + 48) / 96; };
+        const auto x = [this](int pixels) { return (pixels * dpi + 48) / 96; };  // scaled
         const Rect& r = design.rect;
         FakeWindow& w = windows_[++lastWindow_] = {
-            .design = design,
-            .sink = &sink,
-            .owner = owner,
-            .rect = {scaled(r.left), scaled(r.top), scaled(r.width), scaled(r.height)}};
+            design, &sink, owner, {x(r.left), x(r.top), x(r.width), x(r.height)}};
         for (const ControlSpec& c : design.controls) {
             const int selection = c.kind == ControlKind::Tab ? 0 : -1;
             w.controls[c.name] = {c, c.text, "", c.visible, c.enabled, false, selection};

@@ -216,23 +216,6 @@ TEST(ClockPlace, TheCornerAtEachScaleLiesWithinTheWorkArea) {
     }
 }
 
-// At 150 % start-up puts the larger clock as far from the edges, scaled, and
-// writes that place; the position page steps 15 pixels.
-TEST(ClockPlace, StartUpAndThePositionPageScaleWithTheDisplay) {
-    FakePlatform f;
-    f.dpi = 144;
-    Program p{f};
-    restoreDefaults(p);
-    runProgram(p);
-    EXPECT_EQ(f.windowRect(p.mainWindow), (Rect{665, 465, 344, 228}));
-    EXPECT_EQ(
-        p.settings.readSetting("窗口位置", "1") + "," + p.settings.readSetting("窗口位置", "2"),
-        "665,465");
-    moveMainWindow(p, false, 1);
-    moveMainWindow(p, true, -1);
-    EXPECT_EQ(f.windowRect(p.mainWindow), (Rect{680, 480, 344, 228}));
-}
-
 // A display or work-area change moves a clock in its corner to the new corner;
 // one the user moved stays while it lies wholly within the work area. Changed
 // back, each goes back. The settings file is left alone.
