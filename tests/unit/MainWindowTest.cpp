@@ -226,10 +226,10 @@ TEST(ClockPlace, AClockInItsCornerFollowsTheScreenAMovedOneStaysInSight) {
         {{}, {800, 600}, {}, {561, 398}},
         {{}, {1280, 1024}, {}, {1041, 822}},
         {{}, {1024, 768}, {0, 0, 1024, 668}, {785, 516}},
-        {WindowPlace{100, 100}, {800, 600}, {}, {100, 100}},
-        {WindowPlace{700, 500}, {800, 600}, {}, {561, 398}},  // partly off the screen
+        {WindowPlace{571, 0}, {800, 600}, {}, {571, 0}},      // flush with the edges
+        {WindowPlace{600, 100}, {800, 600}, {}, {561, 398}},  // partly off the screen
         {WindowPlace{700, 500}, {1024, 768}, {0, 0, 1024, 600}, {785, 448}},  // under the taskbar
-        {WindowPlace{700, 400}, {1024, 768}, {0, 0, 1024, 600}, {700, 400}},
+        {WindowPlace{0, 448}, {1024, 768}, {0, 0, 1024, 600}, {0, 448}},
     };
     for (const auto& [moved, screen, work, place] : kCases) {
         FakePlatform f;
