@@ -185,8 +185,12 @@ class Session:
         for process in self.apps:
             process.kill()
             process.wait()
-        for step in ("-k", "-w") * 2:  # every process of the prefix, its server; once more for any
-            wineserver(self.prefix, step)  # that a shutdown under way (wineboot) started meanwhile
+        for attempt in range(6):  # every process of the prefix, its server; again for any that a
+            for step in ("-k", "-w"):  # shutdown under way (wineboot) started meanwhile, until
+                wineserver(self.prefix, step)  # none is left (a busy machine starts it late)
+            if attempt > 0 and not self.wine_processes():
+                break
+            time.sleep(0.5 * attempt)
         for process in self.spawned:
             process.terminate()
             process.wait()
