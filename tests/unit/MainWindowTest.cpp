@@ -235,7 +235,11 @@ TEST(ClockPlace, AClockInItsCornerFollowsTheScreenAMovedOneStaysInSight) {
         FakePlatform f;
         Program p{f};
         restoreDefaults(p);
+        p.settings.writeSetting("窗口位置", "1", "0");  // start-up writes the place
+        p.settings.writeSetting("窗口位置", "2", "0");
         runProgram(p);
+        EXPECT_EQ(p.settings.readSetting("窗口位置", "1") + p.settings.readSetting("窗口位置", "2"),
+                  "785566");
         if (moved) {
             moveMainWindowTo(p, *moved);
         }
@@ -330,6 +334,7 @@ TEST(Tray, ARefusedIconIsTriedAgainEveryTwoSecondsForTwoMinutes) {
             f.fire(p.mainWindow, kTrayRetryTimer, EventKind::Timer);
         }
         EXPECT_EQ(f.calls("tray").size(), tries);
+        EXPECT_EQ(f.timer(p.mainWindow, kTrayRetryTimer), 0);
         EXPECT_EQ(f.trayWindow, refusals < 61 ? p.mainWindow : 0);
     }
 }
