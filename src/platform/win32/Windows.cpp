@@ -232,6 +232,10 @@ LRESULT Win32Platform::listenerMessage(WindowState& window, UINT message, WPARAM
         emit(window, "", EventKind::ScreenChanged);
         return 0;
     }
+    if (message == WM_CLOSE) {  // asked from outside: it is the window's own close
+        PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
+        return 0;
+    }
     if (message == taskbarCreated_) {
         if (window.trayWanted) {
             showTrayIcon(window, NIM_ADD);  // Explorer restarted: its new taskbar is empty
