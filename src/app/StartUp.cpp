@@ -171,6 +171,8 @@ void onMainWindowEvent(Program& program, const Event& event) {
                 onClockTick(program);
             } else if (event.control == "时钟2") {
                 onConfirmTick(program);
+            } else if (event.control == kTrayRetryTimer) {
+                retryTrayIcon(program);
             }
             break;
         case EventKind::Hotkey:
@@ -187,6 +189,9 @@ void onMainWindowEvent(Program& program, const Event& event) {
             break;
         case EventKind::ShellRestarted:
             onShellRestarted(program);
+            break;
+        case EventKind::ScreenChanged:
+            keepMainWindowInSight(program);
             break;
         default:
             break;

@@ -1,5 +1,6 @@
 #include "clock/MainWindow.h"
 
+#include "clock/ClockPlace.h"
 #include "common/Number.h"
 #include "core/Program.h"
 #include "settings/SettingsKeys.h"
@@ -62,6 +63,7 @@ WindowSpec mainWindowSpec() {
     w.background = kMainWindowBackground;
     w.caption = false;
     w.toolWindow = true;
+    w.shellEvents = true;
 
     ControlSpec logo = label("LOGO标签8", {81, 91, 105, 13}, 12, false);
     logo.text = "Varnel 小程序v1.5";
@@ -133,29 +135,38 @@ void refreshClockDigits(Program& program, const LocalTime& time) {
 void placeMainWindow(Program& program) {
     Platform& platform = program.platform;
     const WindowId window = program.mainWindow;
-    const Size screen = platform.screenSize();
-
     Rect rect = platform.windowRect(window);
-    const int left = screen.width - rect.width - 10;
-    if (program.settings.readInt(keys::kWindowPosition, keys::kScreenWidth) != left) {
-        program.settings.writeSetting(keys::kWindowPosition, keys::kLeft, decimal(left));
-        moveMainWindowTo(program, {left, rect.top});
+    const WindowPlace corner = cornerPlace(platform, {rect.width, rect.height});
+    program.mainWindowCorner = corner;
+    if (program.settings.readInt(keys::kWindowPosition, keys::kScreenWidth) != corner.left) {
+        program.settings.writeSetting(keys::kWindowPosition, keys::kLeft, decimal(corner.left));
+        moveMainWindowTo(program, {corner.left, rect.top});
     }
 
     rect = platform.windowRect(window);
-    const int top = screen.height - rect.height - 50;
-    if (program.settings.readInt(keys::kWindowPosition, keys::kScreenHeight) != top) {
-        program.settings.writeSetting(keys::kWindowPosition, keys::kTop, decimal(top));
-        moveMainWindowTo(program, {rect.left, top});
+    if (program.settings.readInt(keys::kWindowPosition, keys::kScreenHeight) != corner.top) {
+        program.settings.writeSetting(keys::kWindowPosition, keys::kTop, decimal(corner.top));
+        moveMainWindowTo(program, {rect.left, corner.top});
+    }
+}
+
+void keepMainWindowInSight(Program& program) {
+    Platform& platform = program.platform;
+    const Rect rect = platform.windowRect(program.mainWindow);
+    const bool inCorner = program.mainWindowPlace == program.mainWindowCorner;
+    program.mainWindowCorner = cornerPlace(platform, {rect.width, rect.height});
+    if (inCorner || !liesWithin(rect, platform.workArea())) {
+        moveMainWindowTo(program, program.mainWindowCorner);
     }
 }
 
 void moveMainWindow(Program& program, bool vertical, int step) {
     const Rect rect = program.platform.windowRect(program.mainWindow);
+    const int pixels = scaledPixels(10, program.platform.displayDpi());
     if (vertical) {
-        moveMainWindowTo(program, {rect.left, rect.top + (step == -1 ? 10 : -10)});
+        moveMainWindowTo(program, {rect.left, rect.top + (step == -1 ? pixels : -pixels)});
     } else {
-        moveMainWindowTo(program, {rect.left + (step == 1 ? 10 : -10), rect.top});
+        moveMainWindowTo(program, {rect.left + (step == 1 ? pixels : -pixels), rect.top});
     }
 }
 

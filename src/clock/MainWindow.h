@@ -20,11 +20,15 @@ void fillStartupLabels(Program& program);
 // The hour, minute and second digits, two characters each.
 void refreshClockDigits(Program& program, const LocalTime& time);
 void placeMainWindow(Program& program);
+// After a change of the screen or its work area: a clock in its corner goes to
+// the new corner; one moved elsewhere stays unless it no longer lies wholly in
+// the work area. Nothing is written to the settings file.
+void keepMainWindowInSight(Program& program);
 // Every move goes through here, so that a window built again after its loss
 // comes back to the same place.
 void moveMainWindowTo(Program& program, const WindowPlace& place);
 // Vertical: step -1 moves 10 pixels down, any other 10 up. Horizontal: +1
-// moves 10 pixels right, any other 10 left.
+// moves 10 pixels right, any other 10 left. Pixels at 96 DPI, scaled.
 void moveMainWindow(Program& program, bool vertical, int step);
 
 }  // namespace varnel

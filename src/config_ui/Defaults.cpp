@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "clock/ClockPlace.h"
 #include "clock/MainWindow.h"
 #include "common/Number.h"
 #include "config_ui/Restart.h"
@@ -42,7 +43,7 @@ constexpr FixedDefault kFixedDefaults[] = {
 
 struct Geometry {
     Size screen;
-    Size window;
+    WindowPlace corner;
 };
 
 struct PositionDefault {
@@ -52,8 +53,8 @@ struct PositionDefault {
 
 // Written after the fixed rows: the main window at the bottom-right corner.
 constexpr PositionDefault kPositionDefaults[] = {
-    {keys::kLeft, [](const Geometry& g) { return g.screen.width - g.window.width - 10; }},
-    {keys::kTop, [](const Geometry& g) { return g.screen.height - g.window.height - 50; }},
+    {keys::kLeft, [](const Geometry& g) { return g.corner.left; }},
+    {keys::kTop, [](const Geometry& g) { return g.corner.top; }},
     {keys::kScreenWidth, [](const Geometry& g) { return g.screen.width; }},
     {keys::kScreenHeight, [](const Geometry& g) { return g.screen.height; }},
 };
@@ -77,7 +78,8 @@ bool restoreDefaults(Program& program) {
     for (const FixedDefault& row : kFixedDefaults) {
         rows.push_back({row.section, row.key, row.value});
     }
-    const Geometry geometry{program.platform.screenSize(), mainWindowSize(program)};
+    const Geometry geometry{program.platform.screenSize(),
+                            cornerPlace(program.platform, mainWindowSize(program))};
     for (const PositionDefault& row : kPositionDefaults) {
         rows.push_back({keys::kWindowPosition, row.key, decimal(row.value(geometry))});
     }

@@ -38,6 +38,7 @@ private:
 struct WindowPlace {
     int left = 50;
     int top = 50;
+    bool operator==(const WindowPlace&) const = default;
 };
 
 struct Program {
@@ -84,6 +85,8 @@ struct Program {
     WindowId mainWindow = 0;
     bool mainWindowShown = false;
     WindowPlace mainWindowPlace;
+    WindowPlace mainWindowCorner;  // where the placement rule put it last
+    int trayAttemptsLeft = 0;      // adds of the tray icon still to try
     // The countdown window went down with the main window and comes back with it.
     bool reopenCountdownWindow = false;
     WindowId countdownWindow = 0;

@@ -80,6 +80,10 @@ struct WindowSpec {
     Color background = kDefaultColor;
     bool caption = true;      // title bar with a close box
     bool toolWindow = false;  // no taskbar button
+    // Hears the shell's broadcasts (ShellRestarted, ScreenChanged) and owns its tray icon
+    // through a hidden top-level window, so both reach it also when it is set into another
+    // window (the desktop), where broadcasts to top-level windows do not.
+    bool shellEvents = false;
     std::vector<ControlSpec> controls;
 };
 
@@ -102,6 +106,7 @@ enum class EventKind {
     CloseAsked,        // its close box, Alt+F4 or another program's WM_CLOSE; it closes after
     Destroyed,         // the window is gone; arg = kClosed or kDestroyedUnasked
     ShellRestarted,    // a new taskbar and desktop are up (the shell restarted)
+    ScreenChanged,     // the screen's size or its work area changed
 };
 
 inline constexpr int kTrayLeftClick = 1;
@@ -175,6 +180,8 @@ public:
     // Clock and screen.
     virtual LocalTime now() = 0;
     virtual Size screenSize() = 0;
+    virtual int displayDpi() = 0;  // 96 at 100 % scale; windows are scaled by it / 96
+    virtual Rect workArea() = 0;   // the primary screen less the taskbar
 
     // Files. Paths are UTF-8 with backslashes.
     virtual std::string exeDirectory() = 0;  // no trailing backslash

@@ -17,6 +17,8 @@ namespace {
 
 constexpr const char* kTrayIconFile = "\\图标.ico";
 constexpr const char* kTrayTooltip = "Varnel程序";
+constexpr int kTrayRetryMs = 2000;
+constexpr int kTrayAttempts = 61;  // the first and two minutes of retries
 
 // "我的菜单" in display order. A row without text is a separator; a row
 // without an action heads the submenu made of the rows marked inSubmenu
@@ -80,9 +82,20 @@ void addTrayIcon(Program& program) {
     if (!program.settings.readOption(keys::kShowTrayIcon)) {
         return;
     }
+    program.trayAttemptsLeft = kTrayAttempts;
+    retryTrayIcon(program);
+}
+
+// A taskbar not answering yet (at logon) refuses the icon, often after a
+// time-out, and announces nothing once it answers: so the add is tried again.
+void retryTrayIcon(Program& program) {
+    Platform& platform = program.platform;
     // The Win32 layer shows the embedded icon when the file cannot be read.
-    program.platform.addTrayIcon(program.mainWindow,
-                                 program.platform.exeDirectory() + kTrayIconFile, kTrayTooltip);
+    const bool added = platform.addTrayIcon(program.mainWindow,
+                                            platform.exeDirectory() + kTrayIconFile, kTrayTooltip);
+    --program.trayAttemptsLeft;
+    const bool again = !added && program.trayAttemptsLeft > 0;
+    platform.setTimer(program.mainWindow, kTrayRetryTimer, again ? kTrayRetryMs : 0);
 }
 
 void removeTrayIcon(Program& program) {

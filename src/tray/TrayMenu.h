@@ -13,7 +13,12 @@ void showMainWindow(Program& program);
 void hideMainWindow(Program& program);
 void toggleMainWindow(Program& program);
 
-void addTrayIcon(Program& program);  // when option "显示托盘图标" is on
+inline constexpr const char* kTrayRetryTimer = "托盘时钟";
+
+// When option "显示托盘图标" is on. A refused add is tried again every 2 s
+// for 2 minutes, until it succeeds.
+void addTrayIcon(Program& program);
+void retryTrayIcon(Program& program);  // timer kTrayRetryTimer
 void removeTrayIcon(Program& program);
 void onTrayNotify(Program& program, int kind);
 void popupMainMenu(Program& program);

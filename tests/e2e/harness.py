@@ -39,6 +39,9 @@ USER_REG = r"""
 [Software\\Wine\\Debug] 1
 "RelayInclude"="%s"
 """
+# The display scale, where Wine reads it (144 DPI is 150 %).
+DPI_REG = {"user.reg": r"[Control Panel\\Desktop]", "system.reg":
+           r"[System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts]"}
 WINE, TOOLS, WORK = (os.environ.get(f"VARNEL_{n}", "") for n in ("WINE", "E2E_TOOLS", "E2E_WORK"))
 
 
@@ -136,8 +139,8 @@ def controls_sized(window, width, height):  # how to find controls whose texts c
 
 
 class Session:
-    def __init__(self, name, settings=None, relay=()):
-        self.name, self.settings, self.relay = name, settings, relay
+    def __init__(self, name, settings=None, relay=(), dpi=None):
+        self.name, self.settings, self.relay, self.dpi = name, settings, relay, dpi
         self.apps, self.spawned = [], []
 
     def __enter__(self):
@@ -151,6 +154,9 @@ class Session:
         subprocess.run(["cp", "-a", template, self.prefix], check=True)
         with open(os.path.join(self.prefix, "user.reg"), "a", newline="") as f:
             f.write(USER_REG % ";".join(self.relay))
+        for reg, key in DPI_REG.items() if self.dpi else ():
+            with open(os.path.join(self.prefix, reg), "a", newline="") as f:
+                f.write(f'\n{key} 1\n"LogPixels"=dword:{self.dpi:08x}\n')
         os.mkdir(self.app_dir)
         shutil.copy(os.environ["VARNEL_EXE"], self.path(EXE))
         shutil.copy(os.environ["VARNEL_ICON"], self.path("图标.ico"))
@@ -179,8 +185,12 @@ class Session:
         for process in self.apps:
             process.kill()
             process.wait()
-        for step in ("-k", "-w") * 2:  # every process of the prefix, its server; once more for any
-            wineserver(self.prefix, step)  # that a shutdown under way (wineboot) started meanwhile
+        for attempt in range(6):  # every process of the prefix, its server; again for any that a
+            for step in ("-k", "-w"):  # shutdown under way (wineboot) started meanwhile, until
+                wineserver(self.prefix, step)  # none is left (a busy machine starts it late)
+            if attempt > 0 and not self.wine_processes():
+                break
+            time.sleep(0.5 * attempt)
         for process in self.spawned:
             process.terminate()
             process.wait()

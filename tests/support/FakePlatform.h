@@ -63,6 +63,9 @@ public:
     // ---- what a test sets up ----
     LocalTime clock{2026, 12, 7, 1, 12, 0, 0, 0};
     Size screen{1024, 768};
+    int dpi = 96;          // windows are built scaled by it / 96, as on Windows
+    Rect work{};           // the work area; empty = the whole screen
+    int trayRefusals = 0;  // tray icon adds refused before one succeeds
     std::string exeDir = "C:\\Program Files\\Varnel";
     std::string roaming = "C:\\Users\\user\\AppData\\Roaming";  // "" = none
     std::map<std::string, FakeFile> files;
@@ -134,6 +137,8 @@ public:
     std::string utf8FromGbk(Text gbk) override { return convert(gbk, "CP936", "UTF-8"); }
     LocalTime now() override { return clock; }
     Size screenSize() override { return screen; }
+    int displayDpi() override { return dpi; }
+    Rect workArea() override { return work.width ? work : Rect{0, 0, screen.width, screen.height}; }
     std::string exeDirectory() override { return exeDir; }
     std::string exeFileName() override { return "varnel.exe"; }
     bool fileExists(Text path) override { return files.count(path) != 0; }
@@ -193,8 +198,10 @@ public:
     void keepSystemAwake(bool on) override { logged(on ? "awake 1" : "awake 0", 0); }
     bool openUrl(Text) override { return true; }
     WindowId createWindow(const WindowSpec& design, EventSink& sink, WindowId owner) override {
+        const auto x = [this](int pixels) { return (pixels * dpi + 48) / 96; };  // scaled
+        const Rect& r = design.rect;
         FakeWindow& w = windows_[++lastWindow_] = {
-            .design = design, .sink = &sink, .owner = owner, .rect = design.rect};
+            design, &sink, owner, {x(r.left), x(r.top), x(r.width), x(r.height)}};
         for (const ControlSpec& c : design.controls) {
             const int selection = c.kind == ControlKind::Tab ? 0 : -1;
             w.controls[c.name] = {c, c.text, "", c.visible, c.enabled, false, selection};
@@ -312,8 +319,10 @@ public:
         std::erase_if(hotkeys, [id](const FakeHotkey& h) { return h.id == id; });
     }
     bool addTrayIcon(WindowId w, Text icon, Text tip) override {
-        trayWindow = logged("tray " + icon + " " + tip, w);
-        return true;
+        const bool refused = trayRefusals > 0;
+        trayRefusals -= refused;
+        trayWindow = logged("tray " + icon + " " + tip, refused ? trayWindow : w);
+        return !refused;
     }
     void removeTrayIcon(WindowId) override { trayWindow = logged("untray", 0); }
     NativeHandle nativeHandle(WindowId w) override { return 0x10000 + w * 16; }

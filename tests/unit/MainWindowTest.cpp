@@ -1,6 +1,7 @@
 // The window tables; the main window: the start-up sequence, the clock's
 // labels and effects, the files' folder, the tray icon and its menu.
 #include "app/StartUp.h"
+#include "clock/ClockPlace.h"
 #include "clock/MainWindow.h"
 #include "config_ui/ConfigWizard.h"
 #include "config_ui/Defaults.h"
@@ -216,6 +217,67 @@ TEST(StartUp, AClockClosedFromOutsideExitsAsTheMenuDoes) {
     EXPECT_EQ(p.settings.readSetting("倒计时窗口样式", "样式"), "1");
 }
 
+// The corner: 10 and 50 pixels from the right and bottom edges at the display's
+// scale, moved up and left just enough to lie wholly within the work area.
+TEST(ClockPlace, TheCornerAtEachScaleLiesWithinTheWorkArea) {
+    // Screen, work area, window, DPI; where the window goes.
+    const std::tuple<Size, Rect, Size, int, WindowPlace> kCases[] = {
+        {{1024, 768}, {0, 0, 1024, 728}, {229, 152}, 96, {785, 566}},   // a 40-pixel taskbar
+        {{1024, 768}, {0, 0, 1024, 696}, {344, 228}, 144, {665, 465}},  // 150 %: 72 pixels
+        {{1280, 800}, {0, 0, 1280, 740}, {286, 190}, 120, {981, 547}},  // 125 %: 60 pixels
+        {{1024, 768}, {0, 0, 1024, 668}, {229, 152}, 96, {785, 516}},   // a taller taskbar
+        {{1024, 768}, {0, 0, 962, 768}, {229, 152}, 96, {733, 566}},    // on the right
+        {{1024, 768}, {0, 40, 1024, 728}, {229, 152}, 96, {785, 566}},  // on top
+        {{1024, 768}, {62, 0, 962, 768}, {229, 152}, 96, {785, 566}},   // on the left
+        {{200, 100}, {0, 0, 200, 100}, {229, 152}, 96, {0, 0}},         // its top left in sight
+    };
+    for (const auto& [screen, work, window, dpi, place] : kCases) {
+        const WindowPlace corner = cornerPlace(screen, work, window, dpi);
+        EXPECT_EQ(std::pair(corner.left, corner.top), std::pair(place.left, place.top)) << dpi;
+    }
+}
+
+// A display or work-area change moves a clock in its corner to the new corner;
+// one the user moved stays while it lies wholly within the work area. Changed
+// back, each goes back. The settings file is left alone.
+TEST(ClockPlace, AClockInItsCornerFollowsTheScreenAMovedOneStaysInSight) {
+    // Where the user put it (none: in the corner), the new screen and work area
+    // (empty: the whole screen); where it goes.
+    const std::tuple<std::optional<WindowPlace>, Size, Rect, WindowPlace> kCases[] = {
+        {{}, {800, 600}, {}, {561, 398}},
+        {{}, {1280, 1024}, {}, {1041, 822}},
+        {{}, {1024, 768}, {0, 0, 1024, 668}, {785, 516}},
+        {WindowPlace{571, 0}, {800, 600}, {}, {571, 0}},      // flush with the edges
+        {WindowPlace{600, 100}, {800, 600}, {}, {561, 398}},  // partly off the screen
+        {WindowPlace{700, 500}, {1024, 768}, {0, 0, 1024, 600}, {785, 448}},  // under the taskbar
+        {WindowPlace{0, 448}, {1024, 768}, {0, 0, 1024, 600}, {0, 448}},
+    };
+    for (const auto& [moved, screen, work, place] : kCases) {
+        FakePlatform f;
+        Program p{f};
+        restoreDefaults(p);
+        p.settings.writeSetting("窗口位置", "1", "0");  // start-up writes the place
+        p.settings.writeSetting("窗口位置", "2", "0");
+        runProgram(p);
+        EXPECT_EQ(p.settings.readSetting("窗口位置", "1") + p.settings.readSetting("窗口位置", "2"),
+                  "785566");
+        if (moved) {
+            moveMainWindowTo(p, *moved);
+        }
+        const std::string file = f.settings();
+        const auto changeTo = [&](Size size, Rect area) {
+            f.screen = size;
+            f.work = area;
+            f.fire(p.mainWindow, "", EventKind::ScreenChanged);
+            return f.windowRect(p.mainWindow);
+        };
+        EXPECT_EQ(changeTo(screen, work), (Rect{place.left, place.top, 229, 152}));
+        const WindowPlace back = moved == place ? place : WindowPlace{785, 566};
+        EXPECT_EQ(changeTo({1024, 768}, {}), (Rect{back.left, back.top, 229, 152}));
+        EXPECT_EQ(f.settings(), file);
+    }
+}
+
 // The tray icon, shown when its option holds exactly "真": a right click
 // pops the menu up, any other click shows or hides the window.
 TEST(Tray, TheMenuListsItsItemsAndEachDoesItsAction) {
@@ -278,6 +340,24 @@ TEST(Tray, TheMenuListsItsItemsAndEachDoesItsAction) {
     EXPECT_EQ(program.settings.readSetting("倒计时窗口样式", "样式") +
                   std::to_string(fake.calls("tray").size()),
               "10");
+}
+
+// A refused tray icon is tried again every 2 s until it is added, for at most
+// two minutes.
+TEST(Tray, ARefusedIconIsTriedAgainEveryTwoSecondsForTwoMinutes) {
+    for (const auto& [refusals, tries] : {std::pair{3, 4u}, {100, 61u}}) {
+        FakePlatform f;
+        f.trayRefusals = refusals;
+        Program p{f};
+        restoreDefaults(p);
+        runProgram(p);
+        for (int i = 0; i < 100 && f.timer(p.mainWindow, kTrayRetryTimer) == 2000; ++i) {
+            f.fire(p.mainWindow, kTrayRetryTimer, EventKind::Timer);
+        }
+        EXPECT_EQ(f.calls("tray").size(), tries);
+        EXPECT_EQ(f.timer(p.mainWindow, kTrayRetryTimer), 0);
+        EXPECT_EQ(f.trayWindow, refusals < 61 ? p.mainWindow : 0);
+    }
 }
 
 }  // namespace

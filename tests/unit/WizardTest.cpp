@@ -196,13 +196,18 @@ TEST_F(WizardTest, StartWithWindowsExcludesShutdownAtStartWhichNeedsAYesAndArrow
     click(kStartWithWindowsBox);
     EXPECT_EQ(states(), "0010");
 
-    createMainWindow(program);
-    fake.moveWindow(program.mainWindow, 500, 400);
-    for (const int step : {1, 1, -1}) {  // vertical: +1 up, -1 down
-        fire(kHorizontalSpin, EventKind::Spin, step);
-        fire(kVerticalSpin, EventKind::Spin, step);
+    // 10 pixels a step at 96 DPI, scaled as the window is.
+    for (const auto& [dpi, moved] :
+         {std::pair{96, Rect{510, 390, 229, 152}}, {144, Rect{515, 385, 344, 228}}}) {
+        fake.dpi = dpi;
+        createMainWindow(program);
+        fake.moveWindow(program.mainWindow, 500, 400);
+        for (const int step : {1, 1, -1}) {  // vertical: +1 up, -1 down
+            fire(kHorizontalSpin, EventKind::Spin, step);
+            fire(kVerticalSpin, EventKind::Spin, step);
+        }
+        EXPECT_EQ(fake.windowRect(program.mainWindow), moved);
     }
-    EXPECT_EQ(fake.windowRect(program.mainWindow), (Rect{510, 390, 229, 152}));
 }
 
 TEST_F(WizardTest, LoadsEveryRowIntoItsControlAndSavesItBackInOrder) {

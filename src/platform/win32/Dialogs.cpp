@@ -36,7 +36,9 @@ int Win32Platform::popupMenu(WindowId window, const std::vector<MenuItem>& items
     if (!state || state->gone) {
         return 0;
     }
-    const HWND hwnd = state->hwnd;  // the state may go while the menu is up
+    // The state may go while the menu is up. A window set into the desktop
+    // cannot come to the front: its listener can.
+    const HWND hwnd = state->listener ? state->listener : state->hwnd;
     const HMENU menu = buildMenu(items);
     POINT at;
     GetCursorPos(&at);

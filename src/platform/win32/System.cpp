@@ -18,6 +18,19 @@ Size Win32Platform::screenSize() {
     return Size{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
+int Win32Platform::displayDpi() {
+    return dpi_;
+}
+
+Rect Win32Platform::workArea() {
+    RECT r{};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0)) {
+        const Size screen = screenSize();
+        return Rect{0, 0, screen.width, screen.height};
+    }
+    return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
 namespace {
 
 HKEY rootKey(RegistryRoot root) {

@@ -15,7 +15,7 @@ constexpr UINT kTrayIconId = 1;
 NOTIFYICONDATAW trayData(const WindowState& window) {
     NOTIFYICONDATAW data{};
     data.cbSize = NOTIFYICONDATAW_V3_SIZE;  // understood from Windows XP on
-    data.hWnd = window.hwnd;
+    data.hWnd = window.listener ? window.listener : window.hwnd;
     data.uID = kTrayIconId;
     return data;
 }
@@ -31,7 +31,9 @@ bool Win32Platform::addTrayIcon(WindowId window, const std::string& iconPath,
     const HICON old = state->trayIcon;
     state->trayIcon = loadTrayIcon(instance_, wideFrom(iconPath));
     state->trayTip = wideFrom(tooltip);
-    const bool shown = showTrayIcon(*state, state->trayWanted ? NIM_MODIFY : NIM_ADD);
+    // An add that timed out may have gone through: then only a modify succeeds.
+    const bool shown =
+        (state->trayWanted && showTrayIcon(*state, NIM_MODIFY)) || showTrayIcon(*state, NIM_ADD);
     state->trayWanted = true;  // without a taskbar yet, "TaskbarCreated" adds it later
     if (old) {
         DestroyIcon(old);

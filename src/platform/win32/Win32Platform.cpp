@@ -42,6 +42,13 @@ Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
     canvas.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     canvas.lpszClassName = kCanvasClass;
     RegisterClassExW(&canvas);
+
+    WNDCLASSEXW listener{};
+    listener.cbSize = sizeof listener;
+    listener.lpfnWndProc = listenerProc;
+    listener.hInstance = instance;
+    listener.lpszClassName = kListenerClass;
+    RegisterClassExW(&listener);
 }
 
 Win32Platform::~Win32Platform() {
@@ -61,6 +68,7 @@ Win32Platform::~Win32Platform() {
     }
     UnregisterClassW(kWindowClass, instance_);
     UnregisterClassW(kCanvasClass, instance_);
+    UnregisterClassW(kListenerClass, instance_);
 }
 
 WindowState* Win32Platform::find(WindowId window) {

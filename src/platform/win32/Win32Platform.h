@@ -29,6 +29,8 @@ public:
 
     LocalTime now() override;
     Size screenSize() override;
+    int displayDpi() override;
+    Rect workArea() override;
 
     std::string exeDirectory() override;
     std::string exeFileName() override;
@@ -121,6 +123,7 @@ private:
     std::map<std::string, HANDLE> fileLocks_;  // path -> mutex held by lockFile
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK listenerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK canvasProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR subclassId, DWORD_PTR platform);
@@ -147,6 +150,8 @@ private:
     bool onActivate(WindowState& window, bool active);
     void onDestroy(WindowState& window);
     void forget(WindowState& window);
+    void createListener(WindowState& window);
+    LRESULT listenerMessage(WindowState& window, UINT message, WPARAM wParam, LPARAM lParam);
     void closeWindow(WindowState& window);
 
     // Controls.cpp

@@ -18,7 +18,8 @@ class Win32Platform;
 inline constexpr int kFirstControlId = 1000;
 
 inline constexpr wchar_t kWindowClass[] = L"VarnelWindow";
-inline constexpr wchar_t kCanvasClass[] = L"VarnelCanvas";  // shape boxes and pictures
+inline constexpr wchar_t kCanvasClass[] = L"VarnelCanvas";      // shape boxes and pictures
+inline constexpr wchar_t kListenerClass[] = L"VarnelListener";  // see WindowSpec::shellEvents
 
 inline constexpr UINT kTrayMessage = WM_APP + 1;     // lParam = the mouse message
 inline constexpr UINT kCloseUpMessage = WM_APP + 2;  // wParam = the drop-down list's index
@@ -62,6 +63,7 @@ struct WindowState {
     bool gone = false;             // WM_DESTROY seen
     HWND disabledOwner = nullptr;  // runModal disabled it; enabled again before we vanish
 
+    HWND listener = nullptr;  // the hidden top-level window of shellEvents; owns the tray icon
     bool trayWanted = false;  // added, or to be added once a taskbar exists
     HICON trayIcon = nullptr;
     std::wstring trayTip;

@@ -52,6 +52,9 @@ WindowId Win32Platform::createWindow(const WindowSpec& design, EventSink& sink, 
         return 0;
     }
     buildControls(window);
+    if (design.shellEvents) {
+        createListener(window);
+    }
     window.building = false;
     return id;
 }
@@ -204,7 +207,7 @@ LRESULT Win32Platform::windowMessage(WindowState& window, UINT message, WPARAM w
         case WM_HOTKEY:
             onHotkey(static_cast<int>(wParam));
             return 0;
-        case kTrayMessage:
+        case kTrayMessage:  // the icon of a window without a listener
             onTrayMessage(window, lParam);
             return 0;
         case WM_ACTIVATE:
@@ -226,16 +229,48 @@ LRESULT Win32Platform::windowMessage(WindowState& window, UINT message, WPARAM w
             shuttingDown_ = shuttingDown_ || wParam != FALSE;
             return 0;
         default:
-            if (message == taskbarCreated_) {
-                if (window.trayWanted) {
-                    showTrayIcon(window, NIM_ADD);  // Explorer restarted: its new taskbar is empty
-                }
-                emit(window, "", EventKind::ShellRestarted);
-                return 0;
-            }
             break;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// Broadcasts reach top-level windows only, and a window set into the desktop
+// is none: a hidden top-level window hears them for it.
+void Win32Platform::createListener(WindowState& window) {
+    window.listener = CreateWindowExW(WS_EX_TOOLWINDOW, kListenerClass, L"", WS_POPUP, 0, 0, 0, 0,
+                                      nullptr, nullptr, instance_, nullptr);
+    SetWindowLongPtrW(window.listener, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&window));
+}
+
+LRESULT CALLBACK Win32Platform::listenerProc(HWND hwnd, UINT message, WPARAM wParam,
+                                             LPARAM lParam) {
+    auto* window = reinterpret_cast<WindowState*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return window ? window->platform->listenerMessage(*window, message, wParam, lParam)
+                  : DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT Win32Platform::listenerMessage(WindowState& window, UINT message, WPARAM wParam,
+                                       LPARAM lParam) {
+    if (message == kTrayMessage) {
+        onTrayMessage(window, lParam);
+        return 0;
+    }
+    if (message == WM_DISPLAYCHANGE || (message == WM_SETTINGCHANGE && wParam == SPI_SETWORKAREA)) {
+        emit(window, "", EventKind::ScreenChanged);
+        return 0;
+    }
+    if (message == WM_CLOSE) {  // asked from outside: it is the window's own close
+        PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (message == taskbarCreated_) {
+        if (window.trayWanted) {
+            showTrayIcon(window, NIM_ADD);  // Explorer restarted: its new taskbar is empty
+        }
+        emit(window, "", EventKind::ShellRestarted);
+        return 0;
+    }
+    return DefWindowProcW(window.listener, message, wParam, lParam);
 }
 
 // Windows gives the focus to the window itself on activation; a control that
@@ -275,6 +310,11 @@ void Win32Platform::onDestroy(WindowState& window) {
         window.disabledOwner = nullptr;
     }
     hideTrayIcon(window);
+    if (window.listener) {
+        SetWindowLongPtrW(window.listener, GWLP_USERDATA, 0);
+        DestroyWindow(window.listener);
+        window.listener = nullptr;
+    }
     for (auto it = hotkeys_.begin(); it != hotkeys_.end();) {
         if (it->second.window == window.id) {
             UnregisterHotKey(window.hwnd, it->first);

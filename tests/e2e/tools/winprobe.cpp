@@ -5,6 +5,8 @@
 //   winprobe post HWND MSG WPARAM LPARAM
 //   winprobe keys KEY [MS] KEY...       presses through SendInput (ctrl+F11, Down, Return),
 //                                       with pauses timed here, not by starting programs
+//   winprobe display WIDTH HEIGHT       changes the screen's size (ChangeDisplaySettingsEx)
+//   winprobe workarea L T R B           sets the work area and tells every window
 //   winprobe hold PATH                  opens the file sharing nothing, as some editors and
 //                                       backup programs do, prints true and stays
 #include <windows.h>
@@ -117,6 +119,19 @@ int wmain(int argc, wchar_t** argv) {
                                    SMTO_ABORTIFHUNG, 3000, nullptr) != 0;
     } else if (command == L"post" && argc == 6) {
         done = PostMessageW(window, static_cast<UINT>(arg(3)), arg(4), arg(5));
+    } else if (command == L"display" && argc == 4) {
+        DEVMODEW mode{};
+        mode.dmSize = sizeof mode;
+        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        mode.dmPelsWidth = static_cast<DWORD>(arg(2));
+        mode.dmPelsHeight = static_cast<DWORD>(arg(3));
+        done =
+            ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL;
+    } else if (command == L"workarea" && argc == 6) {
+        RECT area{static_cast<LONG>(arg(2)), static_cast<LONG>(arg(3)), static_cast<LONG>(arg(4)),
+                  static_cast<LONG>(arg(5))};
+        done = SystemParametersInfoW(SPI_SETWORKAREA, 0, &area,
+                                     SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) != FALSE;
     }
     std::puts(done ? "true" : "false");
     return done ? 0 : 1;
