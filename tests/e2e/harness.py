@@ -166,11 +166,8 @@ class Session:
             ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
             pass_fds=(write,), stdout=DEVNULL, stderr=DEVNULL))
         os.close(write)
-        number = b""  # to its line end: Xvfb writes it in pieces, and a closed pipe would end it
-        while not number.endswith(b"\n") and (piece := os.read(read, 16)):
-            number += piece
-        os.close(read)
-        self.display = ":" + number.decode().strip()
+        with open(read) as number:  # to its line end: Xvfb may write it in pieces
+            self.display = ":" + number.readline().strip()
         return self
 
     def __exit__(self, kind, error, trace):
