@@ -103,10 +103,6 @@ def scenario_settings(when=None, **options):  # e.g. 强行关机=False, the shu
     return [(s, changed.get(s, keys)) for s, keys in DEFAULTS]
 
 
-def next_minute(room):  # the first start of a minute at least room seconds from now
-    return (int(time.time() + room) // 60 + 1) * 60
-
-
 CALL = re.compile(r"^([0-9a-f]+):([0-9a-f]+):Call [\w.-]+\.(\w+)\((.*)\) ret=[0-9a-f]+$")
 RET = re.compile(r"^[0-9a-f]+:([0-9a-f]+):Ret  [\w.-]+\.(\w+)\(\) retval=([0-9a-f]+)")
 
@@ -170,11 +166,8 @@ class Session:
             ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
             pass_fds=(write,), stdout=DEVNULL, stderr=DEVNULL))
         os.close(write)
-        number = b""  # to its line end: Xvfb writes it in pieces, and a closed pipe would end it
-        while not number.endswith(b"\n") and (piece := os.read(read, 16)):
-            number += piece
-        os.close(read)
-        self.display = ":" + number.decode().strip()
+        with open(read) as number:  # to its line end: Xvfb may write it in pieces
+            self.display = ":" + number.readline().strip()
         return self
 
     def __exit__(self, kind, error, trace):
@@ -276,6 +269,10 @@ class Session:
         return next((w for w in self.windows()
                      if all(v is None or w[k] == v for k, v in fields.items())), None)
 
+    def find(self, handle, cls=None):  # a window or control by handle, in windows of a class or any
+        found = self.windows(cls) if cls else self.probe("list")
+        return next((c for w in found for c in (w, *controls(w)) if c["handle"] == handle), None)
+
     def wait_window(self, **fields):
         return self.wait_for(lambda: self.window(**fields), WAIT, f"a window {fields}")
 
@@ -333,10 +330,12 @@ class Session:
         self.wait_for(lambda: self.setting("倒计时窗口样式", "样式") == "1", WAIT, "start-up's end")
         return int(self.setting("句柄", "窗口句柄"))
 
-    def run_value(self, key):
-        """The start-with-Windows value "devora" under a registry key; None when absent."""
-        status, out = self.tool("reg", "query", key, "/v", "devora")
-        return re.search(r"REG_SZ\s+(.*\S)", out)[1] if status == 0 else None
+    def reg(self, key):  # a registry key's values as text; None when the key is missing
+        status, out = self.tool("reg", "query", key)
+        return dict(re.findall(r"^ {4}(\S+) +REG_\w+ +(.*\S)$", out, re.M)) if status == 0 else None
+
+    def run_value(self, key):  # the start-with-Windows value "devora" under a key; None when absent
+        return (self.reg(key) or {}).get("devora")
 
     def relay_calls(self, function=None, log="relay.txt"):
         calls = parse_relay(pathlib.Path(self.dir, log).read_text(encoding="latin-1"))

@@ -5,19 +5,14 @@ back at once, then goes into the desktop window of the new Explorer; the shutdow
 import time
 import unittest
 
-from harness import (COUNTDOWN, WAIT, Session, controls_sized, find_control, next_minute,
-                     scenario_settings)
-
-
-def embedded(s, handle):  # the main window as found inside a "ProgMan" window
-    return next(filter(None, (find_control(d, handle=handle) for d in s.windows("ProgMan"))), None)
+from harness import COUNTDOWN, WAIT, Session, controls_sized, find_control, scenario_settings
 
 
 class ExplorerRestart(unittest.TestCase):
     def test_schedule_postpone_and_explorer_restart(self):
         # The postponed shutdown, with room for what comes before; the set one is announced a
         # minute before it, 15 to 75 s from now, once the user is typing in Notepad.
-        minute = next_minute(75)
+        minute = (int(time.time() + 75) // 60 + 1) * 60
         # Style "1" as every earlier start leaves it: without it a first tick inside start-up
         # would rightly open the window on its countdown page.
         settings = scenario_settings(minute + 240, 强行关机=False) + [("倒计时窗口样式", [("样式", "1")])]
@@ -27,7 +22,7 @@ class ExplorerRestart(unittest.TestCase):
             explorer.report()
             s.start()
             lost = int(s.wait_for(lambda: s.setting("句柄", "窗口句柄"), WAIT, "start-up"))
-            self.assertTrue(s.wait_for(lambda: embedded(s, lost), WAIT, "the clock in the desktop"))
+            s.wait_for(lambda: s.find(lost, "ProgMan"), WAIT, "the clock in the desktop")
             s.spawn("notepad.exe")  # where the user is typing
             x, y, width, height = s.wait_for(lambda: s.windows("Notepad"), WAIT, "Notepad")[0]["rect"]
             s.mouse_click(x + width // 2, y + height // 2)
@@ -58,7 +53,7 @@ class ExplorerRestart(unittest.TestCase):
             desktop = s.spawn("progman_fixture.exe", "announce").report()
             s.wait_for(lambda: 0 in [c.args[0] for c in s.relay_calls("Shell_NotifyIconW")[icons:]],
                        WAIT, "the tray icon added again (NIM_ADD)")
-            clock = s.wait_for(lambda: embedded(s, handle), WAIT, "the clock in the new desktop")
+            clock = s.wait_for(lambda: s.find(handle, "ProgMan"), WAIT, "the clock in the new desktop")
             self.assertEqual(clock["parent"], desktop["child"])
 
             call, seen = s.wait_call("ExitWindowsEx", minute - time.time() + WAIT)

@@ -76,7 +76,6 @@ bool press(const std::wstring& keys) {
         INPUT input{};
         input.type = INPUT_KEYBOARD;
         input.ki.wVk = name == L"ctrl"     ? VK_CONTROL
-                       : name == L"Up"     ? VK_UP
                        : name == L"Down"   ? VK_DOWN
                        : name == L"Return" ? VK_RETURN
                                            : VK_F1 + _wtoi(name.c_str() + 1) - 1;
