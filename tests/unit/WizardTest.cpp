@@ -287,41 +287,32 @@ TEST_F(WizardTest, ASaveOrRestoreThatCannotWriteSaysSoAndRestartsNothing) {
 // off, and the defaults, remove both where they may.
 TEST(StartWithWindows, OneRootNamesTheProgramAndOffRemovesBoth) {
     const std::string run = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\devora";
-    const std::string ours = "\"C:\\Program Files\\Varnel\\varnel.exe\"";
     const std::string hklm = "HKLM " + run, hkcu = "HKCU " + run;
-    struct Case {
-        bool refused;
-        const char* machineBefore;  // nullptr = no value
-        std::map<std::string, std::string> on, off;
-    };
-    const Case kCases[] = {
+    const std::string ours = "\"C:\\Program Files\\Varnel\\varnel.exe\"",
+                      oursOtherCase = "c:\\program files\\varnel\\VARNEL.EXE",
+                      other = "\"D:\\other\\varnel.exe\"";
+    using Registry = std::map<std::string, std::string>;
+    // HKLM refused, its value before (none: ""); the registry after on, after off.
+    const std::tuple<bool, std::string, Registry, Registry> kCases[] = {
         {false, "D:\\old\\varnel.exe", {{hklm, ours}}, {}},
-        {true, nullptr, {{hkcu, ours}}, {}},
-        {true,
-         "c:\\program files\\varnel\\VARNEL.EXE",
-         {{hklm, "c:\\program files\\varnel\\VARNEL.EXE"}},
-         {{hklm, "c:\\program files\\varnel\\VARNEL.EXE"}}},
-        {true,
-         "\"D:\\other\\varnel.exe\"",
-         {{hklm, "\"D:\\other\\varnel.exe\""}, {hkcu, ours}},
-         {{hklm, "\"D:\\other\\varnel.exe\""}}},
-    };
-    for (const Case& c : kCases) {
+        {true, "", {{hkcu, ours}}, {}},
+        {true, oursOtherCase, {{hklm, oursOtherCase}}, {{hklm, oursOtherCase}}},
+        {true, other, {{hklm, other}, {hkcu, ours}}, {{hklm, other}}}};
+    for (const auto& [refused, machineBefore, on, off] : kCases) {
         testing::FakePlatform f;
         Program p{f};
-        f.registry[hkcu] =
-            "\"C:\\Program Files\\Varnel\\varnel.exe\"";  // saved earlier by this user
-        if (c.machineBefore != nullptr) {
-            f.registry[hklm] = c.machineBefore;
+        f.registry[hkcu] = ours;  // saved earlier by this user
+        if (!machineBefore.empty()) {
+            f.registry[hklm] = machineBefore;
         }
-        f.localMachineRefused = c.refused;
+        f.localMachineRefused = refused;
         setStartWithWindows(p, true);
-        EXPECT_EQ(f.registry, c.on) << c.refused << " " << (c.machineBefore ? c.machineBefore : "");
+        EXPECT_EQ(f.registry, on) << refused << " " << machineBefore;
         setStartWithWindows(p, false);
-        EXPECT_EQ(f.registry, c.off);
+        EXPECT_EQ(f.registry, off);
         f.registry[hkcu] = ours;
         restoreDefaults(p);
-        EXPECT_EQ(f.registry, c.off);
+        EXPECT_EQ(f.registry, off);
     }
 }
 
