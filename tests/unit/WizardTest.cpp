@@ -234,6 +234,12 @@ TEST_F(WizardTest, LoadsEveryRowIntoItsControlAndSavesItBackInOrder) {
     fake.files.clear();
     saveWizardSettings(program);
     EXPECT_EQ(fake.settings(), rows);
+    // An arrow key makes Alt+F9 Alt+F11, as another: refused, back to what it showed.
+    fake.setSelection(program.configWizard, "组合框32", 10);
+    fake.answerNextMessageBox(kIdOk);
+    fire("组合框32", EventKind::SelectionChanged);
+    EXPECT_EQ(text("组合框32") + fake.log.back(),
+              "F9box 0 Varnel: 热键设置不能相同，请更正！(001)");
     // Only "真" checks a box, indexes are truncated, and no selection saves -1.
     open(0, "[显示托盘图标]\r\n是=1\r\n[热键关机]\r\n1=2.9\r\n2=\r\n[关机时间]\r\n小时=\r\n");
     EXPECT_EQ(text("组合框31") + text("组合框32") + std::to_string(checked(kTrayIconBox)),
@@ -280,6 +286,10 @@ TEST_F(WizardTest, ASaveOrRestoreThatCannotWriteSaysSoAndRestartsNothing) {
     click(kNextButton);
     EXPECT_EQ(program.settings.readOption("开机自动运行Varnel"), true);
     EXPECT_EQ(program.configWizard, 0);
+    open(kFinishPage);  // a restore that could write restarts
+    fake.answerNextMessageBox(kIdYes);
+    fire(kRestoreLabel, EventKind::DoubleClicked);
+    EXPECT_EQ(fake.calls("start"), Log{kStart});
 }
 
 // Start with Windows under exactly one root: for every user where allowed,
