@@ -175,7 +175,6 @@ TEST_F(ScheduleTest, TheWindowOpensOwnedFocusedAndFilledOnceAtATimeAndAnswersIts
     program.shutdownTime = {23, 40};
     open();
     const WindowId window = program.countdownWindow;
-    EXPECT_EQ(fake.window(window).design.title, " 关机提示");
     EXPECT_EQ(fake.window(window).owner, program.mainWindow);
     EXPECT_EQ(fake.windowRect(window).left, (1024 - fake.windowRect(window).width) / 2);
     EXPECT_TRUE(fake.windowVisible(window) && fake.visible(window, kShutdownButton));
