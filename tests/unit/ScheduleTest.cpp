@@ -262,9 +262,9 @@ TEST_F(ScheduleTest, PostponeHoldsForThisRunOnlyAndTheCountdownRunsTheTypedMinut
 TEST_F(ScheduleTest, OnlyMinutesGivingASecondOrMoreStartACountdown) {
     open();
     const WindowId window = program.countdownWindow;
-    const std::pair<const char*, int> kMinutes[] = {{"", 0},     {"abc", 0},   {"0", 0},
-                                                    {"-5", 0},   {"0.001", 0}, {"0.1", 6},
-                                                    {"1.5", 90}, {"30", 1800}};
+    const std::pair<const char*, int> kMinutes[] = {{"", 0},    {"abc", 0},   {"0", 0},
+                                                    {"-5", 0},  {"0.001", 0}, {"0.02", 1},
+                                                    {"0.1", 6}, {"1.5", 90},  {"30", 1800}};
     for (const auto& [typed, seconds] : kMinutes) {
         fake.type(window, kMinutesBox, typed);
         fake.setFocus(window, kCountdownButton);

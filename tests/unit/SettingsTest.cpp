@@ -46,7 +46,7 @@ TEST(IniText, ReadsWhatWindowsAndPeopleWrite) {
         {"[" + kGuanJi + "]\n" + kShi + "=1\n", kGuanJi, kShi, "1"},
         {"[" + kLao + "]\nk=v\n", kYin, "k", kNone},
         {"[a]\n" + kLao + "=v\n", "a", kYin, kNone},
-        {"[" + kYi + "x]\nk=v\n", kYi + "x", "k", "v"},
+        {"[" + kYi + "\xFF]\nk=v\n", kYi + "\xFF", "k", "v"},
         {"[a\x80]x]\nk=v\n", "a\x80", "k", "v"},
         {"[a]b]\nk=v\n", "a]b", "k", kNone},
         {"[ \ta \nk=v\n", "a", "k", "v"},

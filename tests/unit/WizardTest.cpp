@@ -196,6 +196,7 @@ TEST_F(WizardTest, StartWithWindowsExcludesShutdownAtStartWhichNeedsAYesAndArrow
     EXPECT_EQ(states(), "0010");
 
     // 10 pixels a step at 96 DPI, scaled as the window is.
+    EXPECT_EQ(text(kPositionCaption), "移动窗口位置：");
     for (const auto& [dpi, moved] :
          {std::pair{96, Rect{510, 390, 229, 152}}, {144, Rect{515, 385, 344, 228}}}) {
         fake.dpi = dpi;
