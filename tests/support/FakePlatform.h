@@ -7,7 +7,6 @@
 #include <iconv.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <deque>
 #include <functional>

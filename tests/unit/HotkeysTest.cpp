@@ -86,6 +86,8 @@ TEST_F(HotkeyTest, OnlyAPressOneToThreeTicksAfterTheLastShutsDown) {
     EXPECT_TRUE(fake.calls("exit").empty());  // the system ends the program
     EXPECT_EQ(tick(1), 1000);                 // the count goes on
     EXPECT_EQ(tick(1), 0);
+    fake.pressHotkey(program.configHotkeyId);  // opens the configuration window
+    EXPECT_NE(program.configWizard, 0);
     // The exit hotkey, unlike the menu's exit, leaves the countdown style and the
     // registrations and removes the tray icon only when it is shown.
     for (const bool trayIcon : {false, true}) {

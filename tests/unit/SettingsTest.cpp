@@ -46,7 +46,7 @@ TEST(IniText, ReadsWhatWindowsAndPeopleWrite) {
         {"[" + kGuanJi + "]\n" + kShi + "=1\n", kGuanJi, kShi, "1"},
         {"[" + kLao + "]\nk=v\n", kYin, "k", kNone},
         {"[a]\n" + kLao + "=v\n", "a", kYin, kNone},
-        {"[" + kYi + "x]\nk=v\n", kYi + "x", "k", "v"},
+        {"[" + kYi + "\xFF]\nk=v\n", kYi + "\xFF", "k", "v"},
         {"[a\x80]x]\nk=v\n", "a\x80", "k", "v"},
         {"[a]b]\nk=v\n", "a]b", "k", kNone},
         {"[ \ta \nk=v\n", "a", "k", "v"},
@@ -106,12 +106,13 @@ TEST_F(SettingsFileTest, AFileSavedAsUtf8OrUnicodeKeepsItsEncodingAndItsDamage) 
         return out;
     };
     // A low surrogate before a high one, neither paired, and an odd last byte.
-    const std::u16string rest = u"\r\n; \xDC00\xD800\r\n[关机时间]\r\n备注=\u07D0\U00010000\r\n";
+    const std::u16string rest =
+        u"\r\n; \xDC00\xD800\r\n[关机时间]\r\n备注=\u07D0\u0800\U00010000\r\n";
     bytes() = utf16(u"[强行关机]\r\n是=假" + rest) + "A";
-    EXPECT_EQ(settings.readSetting("关机时间", "备注"), "\xDF\x90\xF0\x90\x80\x80");
+    EXPECT_EQ(settings.readSetting("关机时间", "备注"), "\xDF\x90\xE0\xA0\x80\xF0\x90\x80\x80");
     settings.writeOption("强行关机", true);
-    settings.writeSetting("关机时间", "分钟", "5");
-    EXPECT_EQ(bytes(), utf16(u"[强行关机]\r\n是=真" + rest + u"分钟=5\r\n") + "A");
+    settings.writeSetting("关机时间", "分钟", "\xFFx");  // not UTF-8: U+FFFD
+    EXPECT_EQ(bytes(), utf16(u"[强行关机]\r\n是=真" + rest + u"分钟=\uFFFDx\r\n") + "A");
 }
 
 }  // namespace
