@@ -103,6 +103,10 @@ def scenario_settings(when=None, **options):  # e.g. 强行关机=False, the shu
     return [(s, changed.get(s, keys)) for s, keys in DEFAULTS]
 
 
+def next_minute(room):  # the first start of a minute at least room seconds from now
+    return (int(time.time() + room) // 60 + 1) * 60
+
+
 CALL = re.compile(r"^([0-9a-f]+):([0-9a-f]+):Call [\w.-]+\.(\w+)\((.*)\) ret=[0-9a-f]+$")
 RET = re.compile(r"^[0-9a-f]+:([0-9a-f]+):Ret  [\w.-]+\.(\w+)\(\) retval=([0-9a-f]+)")
 

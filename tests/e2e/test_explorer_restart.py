@@ -5,14 +5,15 @@ back at once, then goes into the desktop window of the new Explorer; the shutdow
 import time
 import unittest
 
-from harness import COUNTDOWN, WAIT, Session, controls_sized, find_control, scenario_settings
+from harness import (COUNTDOWN, WAIT, Session, controls_sized, find_control, next_minute,
+                     scenario_settings)
 
 
 class ExplorerRestart(unittest.TestCase):
     def test_schedule_postpone_and_explorer_restart(self):
         # The postponed shutdown, with room for what comes before; the set one is announced a
         # minute before it, 15 to 75 s from now, once the user is typing in Notepad.
-        minute = (int(time.time() + 75) // 60 + 1) * 60
+        minute = next_minute(75)
         # Style "1" as every earlier start leaves it: without it a first tick inside start-up
         # would rightly open the window on its countdown page.
         settings = scenario_settings(minute + 240, 强行关机=False) + [("倒计时窗口样式", [("样式", "1")])]
