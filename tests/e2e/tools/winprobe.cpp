@@ -54,8 +54,11 @@ std::string describe(HWND window) {
                   GetForegroundWindow() == window);
     std::string out = numbers + ("\"cls\":" + quoted({cls, clsLength})) +
                       ",\"text\":" + quoted({text, length}) + ",\"children\":[";
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        out += describe(child) + (GetWindow(child, GW_HWNDNEXT) ? "," : "");
+    // The next child is read once: one created meanwhile would otherwise come in
+    // without its comma.
+    for (HWND child = GetWindow(window, GW_CHILD), next; child; child = next) {
+        next = GetWindow(child, GW_HWNDNEXT);
+        out += describe(child) + (next ? "," : "");
     }
     return out + "]}";
 }
