@@ -41,8 +41,9 @@ void offerShutdownAtStart(Program& program) {
     if (!program.settings.readOption(keys::kShutdownAtStart)) {
         return;
     }
-    const int answer =
-        program.platform.messageBox(0, "是否立即关机！", "立即关机", kMbYesNoInformation);
+    // Asked at logon, while the user may be typing: only a chosen 是 shuts down.
+    const int answer = program.platform.messageBox(0, "是否立即关机！", "立即关机",
+                                                   kMbYesNoInformation | kMbDefaultButton2);
     if (answer == kIdYes) {
         requestShutdown(program);
     }

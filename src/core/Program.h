@@ -60,9 +60,19 @@ struct Program {
     bool countdownPromptShown = false;
     std::int32_t secondsToShutdown = 0;
     std::int32_t reminderShownCount = 0;
-    int postponeField = 0;         // 0 none, 1 hour box, 2 minute box of the countdown window
-    int lastTickSecond = -1;       // second of day handled by the last clock tick
-    bool systemKeptAwake = false;  // the system was asked not to sleep
+    int postponeField = 0;  // 0 none, 1 hour box, 2 minute box of the countdown window
+    // The warning of a scheduled shutdown: it stands until its shutdown is asked
+    // for, and that needs five minutes of warning counted by the clock's own ticks.
+    bool warningUp = false;
+    std::int64_t warningMinute = 0;       // the shutdown minute warned of, in minutes since 1970
+    std::int32_t warningSecondsLeft = 0;  // counted down by the ticks
+    // The user set the shutdown time in the open window, or went back to it from a
+    // countdown started there: it has been seen, so it comes at its minute.
+    bool shutdownTimeSeen = false;
+    bool countdownFromWarning = false;
+    std::int64_t shutdownDoneMinute = -1;  // asked for and accepted, or slept past
+    std::int64_t lastTickSecond = -1;      // clock reading of the last tick, seconds since 1970
+    bool systemKeptAwake = false;          // the system was asked not to sleep
 
     // Hotkeys.
     std::int32_t configHotkeyId = 0;

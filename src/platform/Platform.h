@@ -144,6 +144,7 @@ inline constexpr unsigned kMbOkWarning = 0x30;
 inline constexpr unsigned kMbOkInformation = 0x40;
 inline constexpr unsigned kMbYesNoInformation = 0x44;
 inline constexpr unsigned kMbOkError = 0x10;
+inline constexpr unsigned kMbDefaultButton2 = 0x100;  // the second button (No) is the default
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
@@ -257,7 +258,8 @@ public:
     virtual void setSelection(WindowId window, const std::string& control, int index) = 0;
     virtual int selection(WindowId window, const std::string& control) = 0;
     // In a window that is not active the control gets the focus once the window
-    // is activated: setting it never activates the window.
+    // is activated: setting it never activates the window. A hidden or disabled
+    // control is refused: it never takes the focus, nor a key.
     virtual void setFocus(WindowId window, const std::string& control) = 0;
     virtual std::string focusedControl(WindowId window) = 0;
     // Edit boxes: selects the whole text; shows a balloon with a warning icon

@@ -100,7 +100,8 @@ void fillNewWindow(Program& program) {
 
     platform.setText(window, kShutdownTimeText, shutdownTimeText(program));
     platform.setVisible(window, kShutdownButton, !program.countdownRunning);
-    platform.setFocus(window, kShutdownButton);
+    // A hidden 关机 must not hold the keys: Enter there would shut down at once.
+    platform.setFocus(window, program.countdownRunning ? kMinutesBox : kShutdownButton);
 }
 
 bool isOpen(Program& program) {
@@ -140,6 +141,10 @@ void openCountdownWindow(Program& program, bool modal) {
 void openCountdownWindowForAttention(Program& program) {
     if (!isOpen(program)) {
         buildWindow(program);
+        // Activated later by a click on its title, or by Windows when a window
+        // above closes: an Enter or Space meant for another program must then
+        // land where it does nothing. A postpone box would set the spin's target.
+        program.platform.setFocus(program.countdownWindow, kMinutesBox);
     }
     program.platform.showForAttention(program.countdownWindow);
 }

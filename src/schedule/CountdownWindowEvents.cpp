@@ -105,6 +105,12 @@ void onCountdownWindowEvent(Program& program, const Event& event) {
         program.reopenCountdownWindow = event.arg == kDestroyedUnasked;
         return;
     }
+    // What the user cannot see or use does not act, whatever reports it.
+    const bool fromUser = event.kind == EventKind::Clicked || event.kind == EventKind::KeyUp;
+    if (fromUser && !(program.platform.visible(event.window, event.control) &&
+                      program.platform.enabled(event.window, event.control))) {
+        return;
+    }
     for (const Route& route : kRoutes) {
         if (event.control == route.control && event.kind == route.kind) {
             route.handle(program, event);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "common/Number.h"
 #include "core/Program.h"
@@ -45,6 +46,7 @@ void applyPostpone(Program& program) {
     const std::string minute = textOf(program, kPostponeMinuteBox);
     program.shutdownTime = {textToInt(hour), textToInt(minute)};
     endAnnouncement(program);  // the new time is announced again
+    program.shutdownTimeSeen = true;
     program.platform.setText(program.countdownWindow, kShutdownTimeText, hour + ":" + minute);
 }
 
@@ -55,6 +57,7 @@ void cancelPostpone(Program& program) {
     const std::string minute = program.settings.readSetting(keys::kShutdownTime, keys::kMinute);
     program.shutdownTime = {textToInt(hour), textToInt(minute)};
     endAnnouncement(program);
+    program.shutdownTimeSeen = true;
     program.platform.setText(program.countdownWindow, kShutdownTimeText, hour + ":" + minute);
 }
 
@@ -88,22 +91,29 @@ void startCountdown(Program& program) {
     applyCountdownWindowMode(program, static_cast<int>(CountdownWindowMode::Counting));
     program.countdownSeconds = seconds;
     program.countdownRunning = true;
+    program.countdownPromptShown = false;  // each countdown gets its prompt
+    program.countdownFromWarning = program.warningUp;
     endAnnouncement(program);
     program.platform.setTimer(program.countdownWindow, kDisplayTimer, 1000);
 }
 
+}  // namespace
+
 void stopCountdown(Program& program) {
-    applyCountdownWindowMode(program, static_cast<int>(CountdownWindowMode::CountingCancelled));
+    Platform& platform = program.platform;
+    const WindowId window = program.countdownWindow;
+    if (window != 0) {
+        applyCountdownWindowMode(program, static_cast<int>(CountdownWindowMode::CountingCancelled));
+    }
     storeWindowStyle(program, "1");
     program.countdownSeconds = 0;
     program.countdownRunning = false;
-    Platform& platform = program.platform;
-    const WindowId window = program.countdownWindow;
-    platform.setText(window, kValue, platform.text(window, kShutdownTimeText));
-    platform.setText(window, kUnit, "");
+    program.countdownPromptShown = false;
+    if (window != 0) {
+        platform.setText(window, kValue, platform.text(window, kShutdownTimeText));
+        platform.setText(window, kUnit, "");
+    }
 }
-
-}  // namespace
 
 std::array<std::string, 2> postponeProposal(const std::array<std::int32_t, 2>& shutdownTime) {
     // 64-bit: a hand-edited time may sit at the ends of the 32-bit range.
@@ -131,6 +141,8 @@ void onCountdownButton(Program& program) {
         startCountdown(program);
     } else {
         stopCountdown(program);
+        // Back to the warning the countdown was started from, which the user has seen.
+        program.shutdownTimeSeen = std::exchange(program.countdownFromWarning, false);
     }
 }
 

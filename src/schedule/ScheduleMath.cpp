@@ -40,6 +40,29 @@ ScheduleDecision scheduleAt(std::int32_t hour, std::int32_t minute, int h, int m
     return decision;
 }
 
+int minutesAhead(const ScheduleDecision& decision, int s) {
+    if (decision.requestShutdown) {
+        return 0;
+    }
+    // A nonsense time may "announce" with seconds far outside the five minutes.
+    if (!decision.announce || decision.secondsToShutdown < 1 || decision.secondsToShutdown > 300) {
+        return -1;
+    }
+    return (decision.secondsToShutdown + s) / 60;
+}
+
+std::int64_t clockSeconds(const LocalTime& time) {
+    // Days from the civil date (proleptic Gregorian), after H. Hinnant.
+    const std::int64_t y = time.year - (time.month <= 2 ? 1 : 0);
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yearOfEra = y - era * 400;
+    const std::int64_t dayOfYear =
+        (153 * (time.month + (time.month > 2 ? -3 : 9)) + 2) / 5 + time.day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const std::int64_t days = era * 146097 + dayOfEra - 719468;
+    return days * 86400 + time.hour * 3600 + time.minute * 60 + time.second;
+}
+
 int msUntilNextTick(int millisecond) {
     // Aim 15 ms past the boundary: a Windows timer may fire up to one system
     // tick (about 15.6 ms) early or late, and a tick that lands just before the

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/Platform.h"
+
 namespace varnel {
 
 struct ScheduleDecision {
@@ -15,6 +17,14 @@ struct ScheduleDecision {
 // minute). Minutes of the day count hour 0 as hour 24; a shutdown time outside
 // 0:00..23:59 is used as it is.
 ScheduleDecision scheduleAt(std::int32_t hour, std::int32_t minute, int h, int m, int s);
+
+// Whole minutes from the clock to the shutdown minute of a decision that
+// requests or announces it (0 to 5); -1 for any other decision.
+int minutesAhead(const ScheduleDecision& decision, int s);
+
+// Seconds of the local clock since 1970-01-01 00:00, so that two readings on
+// different days still compare and subtract.
+std::int64_t clockSeconds(const LocalTime& time);
 
 // Milliseconds from `millisecond` of the current second to just past the next
 // second boundary, where the next clock tick should fire.

@@ -10,11 +10,10 @@ ShutdownMode readShutdownMode(const SettingsFile& settings) {
                                                       : ShutdownMode::NormalShutdown;
 }
 
-void requestShutdown(Program& program) {
+bool requestShutdown(Program& program) {
     // Read at every request, so a mode saved meanwhile applies without a restart.
-    // The outcome is not examined: the tick callers simply ask again a second later.
     const bool force = readShutdownMode(program.settings) == ShutdownMode::ForcedShutdown;
-    program.platform.requestSystemShutdown(force);
+    return program.platform.requestSystemShutdown(force);
 }
 
 }  // namespace varnel

@@ -9,7 +9,8 @@ class SettingsFile;
 enum class ShutdownMode { NormalShutdown, ForcedShutdown };
 
 ShutdownMode readShutdownMode(const SettingsFile& settings);
-// Reads the mode afresh and asks Windows to turn the computer off; returns at once.
-void requestShutdown(Program& program);
+// Reads the mode afresh and asks Windows to turn the computer off; returns at
+// once, true when Windows accepted the request.
+bool requestShutdown(Program& program);
 
 }  // namespace varnel

@@ -1,10 +1,13 @@
 #include "schedule/Tick.h"
 
+#include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "clock/MainWindow.h"
 #include "core/Program.h"
 #include "schedule/CountdownWindow.h"
+#include "schedule/Postpone.h"
 #include "schedule/ScheduleMath.h"
 #include "schedule/Shutdown.h"
 
@@ -15,6 +18,13 @@ namespace {
 constexpr const char* kClockTimer = "时钟1";
 constexpr int kPromptSeconds = 300;
 constexpr int kAnnouncementPauseMs = 300;
+constexpr std::int32_t kWarningSeconds = 300;
+// Ticks further apart than this mean the computer slept, the clock was set or
+// the program was held up: a warning then starts again, or is dropped.
+constexpr std::int64_t kLongestTickGap = 5;
+// A refused request is asked again for a minute, as the shutdown minute lasts.
+constexpr std::int32_t kRequestSeconds = 60;
+constexpr int kMaxMinutesAhead = 5;
 
 void runCountdown(Program& program) {
     // Saturates: a countdown started with a huge negative length must not wrap.
@@ -27,8 +37,9 @@ void runCountdown(Program& program) {
     }
     // The user may have stopped the countdown in the window opened above; its
     // count then reads 0, which must not shut the computer down.
-    if (program.countdownRunning && program.countdownSeconds < 1) {
-        requestShutdown(program);
+    if (program.countdownRunning && program.countdownSeconds < 1 && requestShutdown(program)) {
+        // Windows took it: if the user cancels Windows' own screen, the computer stays on.
+        stopCountdown(program);
     }
 }
 
@@ -44,29 +55,76 @@ void announce(Program& program) {
     openCountdownWindowForAttention(program);
 }
 
-// True while the shutdown is near: the shutdown minute or the five before it.
-bool runSchedule(Program& program, const LocalTime& time) {
+// A shutdown this warning was for is over: asked for and accepted, or missed.
+void finishWarning(Program& program) {
+    program.shutdownDoneMinute = program.warningMinute;
+    endAnnouncement(program);
+}
+
+// After a gap the warning counts its five minutes again, unless its shutdown
+// minute is gone (missed, as a sleeping computer misses it) or far again.
+void restartWarningAfterGap(Program& program, std::int64_t nowMinute) {
+    const std::int64_t ahead = program.warningMinute - nowMinute;
+    if (ahead < 0) {
+        finishWarning(program);
+    } else if (ahead > kMaxMinutesAhead) {
+        endAnnouncement(program);
+    } else {
+        program.warningSecondsLeft = kWarningSeconds;
+    }
+}
+
+void openWarning(Program& program, const LocalTime& time, std::int64_t nowMinute) {
     const ScheduleDecision decision = scheduleAt(program.shutdownTime[0], program.shutdownTime[1],
                                                  time.hour, time.minute, time.second);
-    if (decision.requestShutdown) {
-        requestShutdown(program);
+    const int ahead = minutesAhead(decision, time.second);
+    const bool seen = std::exchange(program.shutdownTimeSeen, false);
+    if (ahead < 0 || nowMinute + ahead == program.shutdownDoneMinute) {
+        return;
     }
-    program.secondsToShutdown = decision.secondsToShutdown;
-    if (decision.announce) {
-        announce(program);
-    } else if (!decision.requestShutdown) {
-        endAnnouncement(program);  // the shutdown minute has passed, or is far
+    program.warningUp = true;
+    program.warningMinute = nowMinute + ahead;
+    // A warning that comes late (start-up, resume, a clock change) still gets its
+    // five minutes; a time the user has just seen in the window comes at its minute.
+    program.warningSecondsLeft = seen ? decision.secondsToShutdown : kWarningSeconds;
+    announce(program);
+}
+
+// True while a warning stands: the system is then kept awake.
+bool runSchedule(Program& program, const LocalTime& time, std::int64_t elapsed) {
+    const std::int64_t nowMinute = clockSeconds(time) / 60;
+    if (program.warningUp) {
+        if (elapsed < 1 || elapsed > kLongestTickGap) {
+            restartWarningAfterGap(program, nowMinute);
+        } else {
+            program.warningSecondsLeft -= static_cast<std::int32_t>(elapsed);
+        }
     }
-    return decision.requestShutdown || decision.secondsToShutdown > 0;
+    if (!program.warningUp) {
+        openWarning(program, time, nowMinute);
+    }
+    if (!program.warningUp) {
+        program.secondsToShutdown = 0;
+        return false;
+    }
+    program.secondsToShutdown = std::max(program.warningSecondsLeft, 0);
+    if (nowMinute >= program.warningMinute && program.warningSecondsLeft <= 0) {
+        if (requestShutdown(program) || program.warningSecondsLeft <= -kRequestSeconds + 1) {
+            finishWarning(program);
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
 
 void onClockTick(Program& program) {
     const LocalTime time = program.platform.now();
-    const int secondOfDay = time.hour * 3600 + time.minute * 60 + time.second;
-    if (secondOfDay != program.lastTickSecond) {  // else the timer fired early
-        program.lastTickSecond = secondOfDay;
+    const std::int64_t second = clockSeconds(time);
+    if (second != program.lastTickSecond) {  // else the timer fired early
+        const std::int64_t elapsed = second - program.lastTickSecond;
+        program.lastTickSecond = second;
         // A computer asleep at its shutdown time would never shut down.
         bool shutdownNear = false;
         if (program.countdownRunning) {
@@ -75,11 +133,11 @@ void onClockTick(Program& program) {
         } else if (program.fiveMinuteWarning && program.shutdownTimeLoaded) {
             // With the option off there is no daily shutdown at all: settings
             // files that turned it off must not start shutting computers down.
-            shutdownNear = runSchedule(program, time);
+            shutdownNear = runSchedule(program, time, elapsed);
         }
         // A modal window opened above ran later ticks, which showed newer digits
         // and decided on sleep from newer state.
-        if (program.lastTickSecond == secondOfDay) {
+        if (program.lastTickSecond == second) {
             setSystemKeptAwake(program, shutdownNear);
             refreshClockDigits(program, time);
         }
@@ -90,6 +148,7 @@ void onClockTick(Program& program) {
 }
 
 void endAnnouncement(Program& program) {
+    program.warningUp = false;
     if (program.reminderShownCount == 0) {
         return;
     }

@@ -71,6 +71,7 @@ public:
     std::set<std::string> unwritable, unreadable;  // directories; files another program holds
     std::vector<FakeHotkey> taken;                 // combinations another program holds
     bool localMachineRefused = false;              // a standard user's rights
+    bool shutdownAccepted = true;                  // what Windows answers a shutdown request
     std::map<std::string, std::string> registry;   // "HKLM\\key\\name" -> value
     NativeHandle desktop = 0;  // the "ProgMan" window, its first child desktop + 1; 0 = none
     std::function<void(WindowId)> onModal;  // plays the user in a modal window, which then closes
@@ -113,6 +114,15 @@ public:
         if (c.enabled && c.visible) {  // else the user cannot click it
             c.checked ^= c.design.kind == ControlKind::CheckBox;
             fire(w, name, EventKind::Clicked);
+        }
+    }
+    // A key released on the focused control, as Windows routes it; Space clicks a button.
+    void pressKey(WindowId w, int key) {
+        const std::string focus = window(w).focus;
+        if (key == ' ' && !focus.empty() && control(w, focus).design.kind == ControlKind::Button) {
+            click(w, focus);
+        } else if (!focus.empty()) {
+            fire(w, focus, EventKind::KeyUp, key);
         }
     }
     void type(WindowId w, Text name, Text text) {
@@ -192,7 +202,7 @@ public:
     bool startProcess(Text commandLine) override { return logged("start " + commandLine, true); }
     void exitProcess(int code) override { logged("exit " + std::to_string(code), 0); }
     bool requestSystemShutdown(bool force) override {
-        return logged(force ? "shutdown 1" : "shutdown 0", true);
+        return logged(force ? "shutdown 1" : "shutdown 0", shutdownAccepted);
     }
     void keepSystemAwake(bool on) override { logged(on ? "awake 1" : "awake 0", 0); }
     bool openUrl(Text) override { return true; }
@@ -271,6 +281,9 @@ public:
     }
     int selection(WindowId w, Text name) override { return control(w, name).selection; }
     void setFocus(WindowId w, Text name) override {
+        if (!control(w, name).visible || !control(w, name).enabled) {
+            return;
+        }
         window(w).focus = name;
         if (control(w, name).design.kind == ControlKind::Edit) {
             fire(w, name, EventKind::FocusGained);

@@ -70,7 +70,7 @@ TEST(StartUp, EveryStartSetsUpTheClockAndDoesWhatItsSettingsSay) {
                                                                                    : "";
         seen += p.fiveMinuteWarning ? "" : ", no warning";
         if (!f.calls("box").empty()) {
-            EXPECT_EQ(f.calls("box"), Log{"box 0x44 立即关机: 是否立即关机！"});
+            EXPECT_EQ(f.calls("box"), Log{"box 0x144 立即关机: 是否立即关机！"});
             seen += "asked" + (f.calls("shutdown").empty() ? "" : ", " + f.calls("shutdown")[0]);
         }
         EXPECT_EQ(seen, outcome);

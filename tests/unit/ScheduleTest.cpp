@@ -14,6 +14,7 @@ namespace {
 
 using namespace countdown;
 using testing::Log;
+using namespace std::string_literals;
 
 auto fields(const ScheduleDecision& d) {
     return std::tuple(d.requestShutdown, d.announce, d.secondsToShutdown);
@@ -81,7 +82,7 @@ protected:
     Program program{fake};
 };
 
-TEST_F(ScheduleTest, AnnouncesEachShutdownOnceCountsDownShutsDownAllMinuteAndKeepsTheSystemAwake) {
+TEST_F(ScheduleTest, AnnouncesEachShutdownOnceAsksOnceWhenAcceptedAndKeepsTheSystemAwake) {
     fake.setSettings("[倒计时窗口样式]\r\n样式=1\r\n" + fake.settings());  // as start-up leaves it
     tick(k2255 - 60, k2255 - 1);
     EXPECT_EQ(program.countdownWindow, 0);
@@ -90,12 +91,15 @@ TEST_F(ScheduleTest, AnnouncesEachShutdownOnceCountsDownShutsDownAllMinuteAndKee
     EXPECT_EQ(fake.timer(program.mainWindow, "时钟1"), 115);
     ASSERT_NE(program.countdownWindow, 0);  // the tick does not wait for it
     EXPECT_EQ(fake.calls("p"), (Log{"pending", "pause 300"}));
-    // Seen above a full-screen program, the keys left where the user types.
+    // Seen above a full-screen program, the keys left where the user types, and
+    // once activated, Enter or Space meant elsewhere does nothing there.
     const auto attention = [&] {
         const testing::FakeWindow& w = fake.window(program.countdownWindow);
-        return std::tuple(w.visible, w.topmost, w.flashing, w.active);
+        return std::tuple(w.visible, w.topmost, w.flashing, w.active, w.focus);
     };
-    EXPECT_EQ(attention(), std::tuple(true, true, true, false));
+    EXPECT_EQ(attention(), std::tuple(true, true, true, false, std::string(kMinutesBox)));
+    fake.pressKey(program.countdownWindow, 0x0D);
+    fake.pressKey(program.countdownWindow, ' ');
     click(kCloseButton);
     for (int s = k2255 + 1; s < k2300; ++s) {
         tick(s, s);
@@ -103,57 +107,99 @@ TEST_F(ScheduleTest, AnnouncesEachShutdownOnceCountsDownShutsDownAllMinuteAndKee
     }
     EXPECT_EQ(program.countdownWindow, 0);  // closed by the user: not again for this time
     EXPECT_EQ(digits(), "22:59:59");
+    // Accepted once: the user may cancel Windows' own screen and keep the computer on.
     tick(k2300, k2300 + 60);
-    EXPECT_EQ(fake.calls("shutdown"), Log(60, "shutdown 1"));
-    // The computer stayed on (a program refused, the user cancelled): the next
-    // shutdown time is announced again.
+    EXPECT_EQ(fake.calls("shutdown"), Log{"shutdown 1"});
+    // Refused: asked again on every tick of the minute, and the next time is announced again.
+    fake.shutdownAccepted = false;
     program.shutdownTime = {23, 30};
     tick(k2300 + 61, k2300 + 1499);
     EXPECT_EQ(program.countdownWindow, 0);
     tick(k2300 + 1500, k2300 + 1500);
     ASSERT_NE(program.countdownWindow, 0);
-    EXPECT_EQ(attention(), std::tuple(true, true, true, false));
-    // Postponed in the window: no longer above all, and the new time is announced
-    // by the same window.
+    EXPECT_EQ(attention(), std::tuple(true, true, true, false, std::string(kMinutesBox)));
+    // Postponed in the window to two minutes ahead: no longer above all, then
+    // announced by the same window and asked for at its own minute.
     fake.type(program.countdownWindow, kPostponeHourBox, "23");
-    fake.type(program.countdownWindow, kPostponeMinuteBox, "32");
+    fake.type(program.countdownWindow, kPostponeMinuteBox, "27");
     click(kPostponeButton);
     EXPECT_FALSE(fake.window(program.countdownWindow).topmost);
     tick(k2300 + 1501, k2300 + 1619);
-    EXPECT_FALSE(fake.window(program.countdownWindow).topmost);
-    tick(k2300 + 1620, k2300 + 1620);
     EXPECT_EQ(fake.windowCount(), 2u);
     EXPECT_TRUE(fake.window(program.countdownWindow).topmost);
-    tick(k2300 + 1621, k2300 + 1980);  // the minute passes: it stands back among the others
+    EXPECT_EQ(fake.calls("shutdown").size(), 1u);
+    tick(k2300 + 1620, k2300 + 1700);  // the minute passes: it stands back among the others
     EXPECT_FALSE(fake.window(program.countdownWindow).topmost);
-    EXPECT_EQ(fake.calls("shutdown").size(), 120u);
-    EXPECT_EQ(fake.calls("awake"),
-              (Log{"awake 1", "awake 0", "awake 1", "awake 0", "awake 1", "awake 0"}));
+    EXPECT_EQ(fake.calls("shutdown").size(), 61u);
+    EXPECT_EQ(fake.calls("awake"), (Log{"awake 1", "awake 0", "awake 1", "awake 0"}));
     program.fiveMinuteWarning = false;  // no daily shutdown with the option off
     program.shutdownTime = {12, 0};
     tick(kNoon - 300, kNoon + 60);
-    EXPECT_EQ(fake.calls("shutdown").size(), 120u);
+    EXPECT_EQ(fake.calls("shutdown").size(), 61u);
     EXPECT_EQ(digits(), "12:01:00");
 }
 
-TEST_F(ScheduleTest, ACountdownShutsDownAfterItsSecondsAndPromptsOnceAtFiveMinutes) {
-    program.countdownRunning = true;
-    program.countdownSeconds = 600;
+// However the ticks come (start-up, sleep, a clock set), the shutdown is asked
+// for only after five minutes of warning counted by the ticks, and never
+// before its minute; a minute slept past stays missed.
+TEST_F(ScheduleTest, AWarningThatComesLateStillCountsItsFiveMinutes) {
+    const int k2250 = k2255 - 300, k2257 = k2255 + 120;
+    const std::pair<std::vector<std::pair<int, int>>, int> kRuns[] = {
+        {{{k2255 - 60, k2300 + 59}}, k2300},                         // running through
+        {{{k2300 + 5, k2300 + 600}}, k2300 + 305},                   // started inside the minute
+        {{{k2300 - 1, k2300 + 600}}, k2300 + 299},                   // a second before it
+        {{{k2250, k2250}, {k2300 + 30, k2300 + 600}}, k2300 + 330},  // resumed in the minute
+        {{{k2257, k2257 + 9}, {k2300 + 30, k2300 + 600}}, k2300 + 330},  // slept while warned
+        {{{k2257, k2257 + 9}, {k2300 + 70, k2300 + 600}}, -1},           // slept past it
+        {{{k2257, k2257 + 9}, {k2250, k2300 + 9}}, k2300},  // clock set back: warned again
+    };
+    for (const auto& [runs, expected] : kRuns) {
+        testing::FakePlatform f;
+        Program p{f};
+        createMainWindow(p);
+        p.shutdownTime = {23, 0};
+        p.shutdownTimeLoaded = p.fiveMinuteWarning = true;
+        int asked = -1;
+        for (const auto& [from, to] : runs) {
+            for (int s = from; s <= to && asked < 0; ++s) {
+                f.clock = {2026, 12, 7, 1, s / 3600, s / 60 % 60, s % 60, 0};
+                onClockTick(p);
+                asked = f.calls("shutdown").empty() ? -1 : s;
+                // A late warning outlasts its minute: counted, above all, the system awake.
+                if (s == k2300 + 90 && expected > s) {
+                    EXPECT_EQ(std::tuple(p.secondsToShutdown, f.window(p.countdownWindow).topmost,
+                                         f.calls("awake")),
+                              std::tuple(expected - s, true, Log{"awake 1"}));
+                }
+            }
+        }
+        EXPECT_EQ(asked, expected) << runs.front().first << " then " << runs.back().first;
+    }
+}
+
+TEST_F(ScheduleTest, EachCountdownShutsDownAfterItsSecondsAndPromptsAtFiveMinutes) {
     std::vector<int> prompts;
     fake.onModal = [&](WindowId) { prompts.push_back(program.countdownSeconds); };
-    int ticks = 0;
-    for (; fake.calls("shutdown").empty() && ticks < 700; ++ticks) {
-        tick(k2255 + ticks, k2255 + ticks);  // the daily schedule waits meanwhile
+    for (const bool accepted : {true, false}) {
+        open();
+        fake.type(program.countdownWindow, kMinutesBox, "10");
+        click(kCountdownButton);
+        fake.destroyWindow(program.countdownWindow);
+        fake.shutdownAccepted = accepted;
+        tick(kNoon, kNoon + 598);  // the daily schedule waits meanwhile
+        EXPECT_EQ(fake.calls("shutdown").size(), accepted ? 0u : 1u);
+        tick(kNoon + 599, kNoon + 600);
+        // Accepted: stopped as 取消 stops it. Refused: asked again a second later.
+        EXPECT_EQ(fake.calls("shutdown").size(), accepted ? 1u : 3u);
+        EXPECT_EQ(std::tuple(program.countdownRunning, style()),
+                  std::tuple(!accepted, accepted ? "1"s : "2"s));
     }
-    EXPECT_EQ(ticks, 600);
-    EXPECT_EQ(prompts, std::vector<int>{300});
-    tick(kNoon, kNoon);  // still below 1: asked again
+    EXPECT_EQ(prompts, (std::vector<int>{300, 300}));
     EXPECT_EQ(program.countdownSeconds, -1);
-    EXPECT_EQ(fake.calls("shutdown"), Log(2, "shutdown 1"));
     program.countdownSeconds = -2147483647 - 1;  // saturates instead of wrapping
-    tick(kNoon + 1, kNoon + 1);
+    tick(kNoon + 601, kNoon + 601);
     EXPECT_EQ(program.countdownSeconds, -2147483647 - 1);
-    EXPECT_EQ(fake.calls("awake"), Log{"awake 1"});
+    EXPECT_EQ(fake.calls("awake"), (Log{"awake 1", "awake 0", "awake 1"}));
 
     // Ticks go on inside the prompt; a countdown stopped there does not shut down.
     program.countdownPromptShown = false;
@@ -164,10 +210,10 @@ TEST_F(ScheduleTest, ACountdownShutsDownAfterItsSecondsAndPromptsOnceAtFiveMinut
     };
     tick(kNoon + 2, kNoon + 2);
     EXPECT_FALSE(program.countdownRunning);
-    EXPECT_EQ(fake.calls("shutdown").size(), 3u);
+    EXPECT_EQ(fake.calls("shutdown").size(), 4u);
     EXPECT_EQ(digits(), "12:00:05");  // not put back by the interrupted tick
     tick(kNoon + 6, kNoon + 6);
-    EXPECT_EQ(fake.calls("awake"), (Log{"awake 1", "awake 0"}));  // stopped: may sleep again
+    EXPECT_EQ(fake.calls("awake").back(), "awake 0");  // stopped: may sleep again
 }
 
 TEST_F(ScheduleTest, TheWindowOpensOwnedFocusedAndFilledOnceAtATimeAndAnswersItsKeys) {
@@ -208,8 +254,15 @@ TEST_F(ScheduleTest, TheWindowOpensOwnedFocusedAndFilledOnceAtATimeAndAnswersIts
     fake.destroyWindow(window);  // the title bar's close box: forgotten
     EXPECT_EQ(program.countdownWindow, 0);
     program.shutdownTime = {7, 30};
+    program.countdownRunning = true;  // 关机 hidden: the keys start in the minutes box
     open();
-    EXPECT_EQ(text(kPostponedTime), "8:0");
+    EXPECT_EQ(text(kPostponedTime) + fake.focusedControl(program.countdownWindow),
+              "8:0计时编辑框1");
+    fake.setFocus(program.countdownWindow, kShutdownButton);  // refused
+    fake.pressKey(program.countdownWindow, 0x0D);
+    fake.pressKey(program.countdownWindow, ' ');
+    fake.fire(program.countdownWindow, kShutdownButton, EventKind::KeyUp, 0x0D);
+    EXPECT_TRUE(fake.calls("shutdown").empty());
 }
 
 TEST_F(ScheduleTest, TheDisplayShowsTheTimeAndWhatTheTickKeeps) {

@@ -161,6 +161,10 @@ LRESULT Win32Platform::controlMessage(HWND hwnd, UINT message, WPARAM wParam, LP
         return DefSubclassProc(hwnd, message, wParam, lParam);
     }
     const ControlKind kind = control->design.kind;
+    if ((message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR) &&
+        !control->takesKeys()) {
+        return 0;  // a hidden button would click on Space and report Enter
+    }
     switch (message) {
         case WM_MOUSEMOVE: {
             const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);

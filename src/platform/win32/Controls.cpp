@@ -83,6 +83,16 @@ int depth(const WindowState& window, int index) {
     return levels;
 }
 
+// A control that is hidden or disabled hands the keys back to its window.
+void dropFocus(WindowState& window, HWND control) {
+    if (window.savedFocus == control) {
+        window.savedFocus = nullptr;
+    }
+    if (GetFocus() == control) {
+        SetFocus(window.hwnd);
+    }
+}
+
 }  // namespace
 
 void Win32Platform::buildControls(WindowState& window) {
@@ -263,6 +273,9 @@ void Win32Platform::setVisible(WindowId window, const std::string& control, bool
     if (c) {
         c->visible = visible;
         applyVisibility(*state);
+        if (!visible) {
+            dropFocus(*state, c->hwnd);
+        }
     }
 }
 
@@ -272,8 +285,12 @@ bool Win32Platform::visible(WindowId window, const std::string& control) {
 }
 
 void Win32Platform::setEnabled(WindowId window, const std::string& control, bool enabled) {
-    if (const ControlState* c = findControl(window, control)) {
+    WindowState* state = find(window);
+    if (const ControlState* c = state ? state->control(control) : nullptr) {
         EnableWindow(c->hwnd, enabled);
+        if (!enabled) {
+            dropFocus(*state, c->hwnd);
+        }
     }
 }
 
@@ -340,7 +357,7 @@ int Win32Platform::selection(WindowId window, const std::string& control) {
 void Win32Platform::setFocus(WindowId window, const std::string& control) {
     WindowState* state = find(window);
     const ControlState* c = findControl(window, control);
-    if (!state || !c) {
+    if (!state || !c || !c->takesKeys()) {
         return;
     }
     if (GetActiveWindow() == state->hwnd) {

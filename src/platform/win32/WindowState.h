@@ -33,6 +33,9 @@ struct ControlState {
     bool listOpen = false;     // drop-down open, until its close-up has been reported
     WPARAM keyDown = 0;        // Button: the key pressed on it and not yet released
     HICON picture = nullptr;   // Picture: owned here
+
+    // A hidden or disabled control never takes the focus nor acts on a key.
+    bool takesKeys() const { return visible && IsWindowEnabled(hwnd); }
 };
 
 struct WindowState {

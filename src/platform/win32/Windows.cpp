@@ -285,7 +285,8 @@ bool Win32Platform::onActivate(WindowState& window, bool active) {
         return false;
     }
     if (window.savedFocus && IsWindow(window.savedFocus) &&
-        IsChild(window.hwnd, window.savedFocus)) {
+        IsChild(window.hwnd, window.savedFocus) && IsWindowVisible(window.savedFocus) &&
+        IsWindowEnabled(window.savedFocus)) {
         SetFocus(window.savedFocus);
         return true;
     }
