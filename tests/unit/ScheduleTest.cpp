@@ -1,5 +1,7 @@
 // The daily schedule, the once-a-second tick, the countdown window,
 // postponing and the minutes-from-now countdown.
+#include <random>
+
 #include "app/StartUp.h"
 #include "config_ui/Defaults.h"
 #include "core/Program.h"
@@ -175,6 +177,69 @@ TEST_F(ScheduleTest, AWarningThatComesLateStillCountsItsFiveMinutes) {
         }
         EXPECT_EQ(asked, expected) << runs.front().first << " then " << runs.back().first;
     }
+}
+
+// The promise over random clocks (sleeps, clocks set back, windows closed, times
+// postponed): a request follows five minutes of a warning that was shown, counted
+// by ticks at most 5 s apart, or comes in a minute the user set in the window;
+// and never before the shutdown minute.
+// The promise over random clocks (sleeps, clocks set back, windows closed, times
+// postponed): a request follows five minutes of a warning that was shown, counted
+// by ticks at most 5 s apart, or comes in a minute the user set in the window;
+// and never before the shutdown minute.
+TEST(SchedulePromise, NoShutdownWithoutFiveMinutesOfWarningOrTheUsersWord) {
+    std::mt19937 random(7);
+    int requests = 0;
+    for (int run = 0; run < 150; ++run) {
+        testing::FakePlatform f;
+        Program p{f};
+        createMainWindow(p);
+        p.shutdownTime = {23, 0};
+        p.shutdownTimeLoaded = p.fiveMinuteWarning = true;
+        f.shutdownAccepted = random() % 2 == 0;
+        std::int64_t clock = 86400 * 3 + 23 * 3600 - random() % 900;
+        std::int64_t warned = -1, userMinute = -1;  // seconds of warning seen, none yet
+        for (int step = 0; step < 1200; ++step) {
+            const unsigned r = random() % 1000;
+            const std::int64_t delta = r < 4   ? 6 + random() % 400
+                                       : r < 6 ? -1 - int(random() % 600)
+                                               : 1;
+            if (r >= 6 && r < 9 && p.countdownWindow != 0) {
+                f.destroyWindow(p.countdownWindow);  // closed by the user
+            } else if (r >= 9 && r < 11 && p.countdownWindow != 0) {
+                const std::int64_t minute = (clock / 60 + random() % 5) % 1440;
+                f.type(p.countdownWindow, kPostponeHourBox, std::to_string(minute / 60));
+                f.type(p.countdownWindow, kPostponeMinuteBox, std::to_string(minute % 60));
+                f.click(p.countdownWindow, kPostponeButton);
+                userMinute = f.text(p.countdownWindow, kPostponeButton) == kCancel ? minute : -1;
+            }
+            clock += delta;
+            f.clock = {2026,
+                       12,
+                       int(clock / 86400),
+                       1,
+                       int(clock / 3600 % 24),
+                       int(clock / 60 % 60),
+                       int(clock % 60),
+                       0};
+            const std::size_t before = f.calls("shutdown").size();
+            onClockTick(p);
+            warned = warned < 0 ? warned : delta >= 1 && delta <= 5 ? warned + delta : 0;
+            if (warned < 0 && p.countdownWindow != 0 && f.window(p.countdownWindow).topmost) {
+                warned = 0;
+            }
+            if (f.calls("shutdown").size() > before) {
+                ++requests;
+                const std::int64_t late =
+                    (clock / 60 - (p.shutdownTime[0] * 60 + p.shutdownTime[1]) + 1440 * 4) % 1440;
+                ASSERT_LE(late, 6) << run << " at " << clock;
+                ASSERT_TRUE(clock / 60 % 1440 == userMinute || warned >= 300)
+                    << run << " at " << clock;
+            }
+            warned = p.warningUp ? warned : -1;
+        }
+    }
+    EXPECT_GT(requests, 100);  // the walk reaches shutdowns, not only gaps
 }
 
 TEST_F(ScheduleTest, EachCountdownShutsDownAfterItsSecondsAndPromptsAtFiveMinutes) {
