@@ -4,7 +4,7 @@ import time
 import unittest
 
 from harness import (COUNTDOWN, CTRL, DEFAULTS, EXE, RUN_KEYS, WAIT, WIZARD, Session, controls,
-                     controls_sized, find_control, parse_ini, scenario_settings)
+                     controls_sized, find_control, next_minute, parse_ini, scenario_settings)
 
 IDYES, IDNO = 6, 7
 
@@ -83,11 +83,20 @@ class Program(unittest.TestCase):
             s.wait_for(lambda: all(b"wineserver" in c for _, c in s.wine_processes()), WAIT,
                        "the end of every program of the session")
 
-            s.write(scenario_settings(程序起动后立刻关机=True, 强行关机=False))
+            # Started 15 to 75 s before the shutdown minute: Enter on the question is 否, and
+            # the warning that opens late counts its five minutes on past the minute's start.
+            minute = next_minute(15)
+            s.write(scenario_settings(minute, 程序起动后立刻关机=True, 强行关机=False))
             s.start()
-            self.assertEqual(self.answer(s, IDNO), ("立即关机", "是否立即关机！"))
+            s.wait_window(cls="#32770")
+            s.keys("Return")
             s.wait_start_up()
-            self.assertEqual(s.relay_calls("ExitWindowsEx"), [], "No goes on with start-up")
+            s.wait_for(lambda: time.time() > minute + 2, 80, "the shutdown minute")
+            window = s.window(text=COUNTDOWN)
+            self.assertTrue(window["exstyle"] & 0x8, "WS_EX_TOPMOST: still above all")
+            left = int(controls_sized(window, 140, 31)[0]["text"])
+            self.assertGreater(left, 300 - (time.time() - minute) - 75, "a full five minutes")
+            self.assertEqual(s.relay_calls("ExitWindowsEx"), [], "no request yet")
             s.keys("ctrl+F12")
             s.wait_exit()
             self.assertEqual(s.relay_calls("Shell_NotifyIconW")[-1].args[0], 2, "NIM_DELETE")
@@ -131,6 +140,14 @@ class Program(unittest.TestCase):
                              [0x80000001, 0x80000000], "ES_SYSTEM_REQUIRED, then without")
             s.click(start)
             started = time.time()
+            # Reopened by the hotkey while it counts: 关机 is hidden and takes no keys.
+            s.close(window)
+            s.wait_for(lambda: not s.window(text=COUNTDOWN), WAIT, "the window closed")
+            s.keys("ctrl+F9")
+            s.wait_window(text=COUNTDOWN, foreground=True)
+            s.keys("Return", "space")
+            time.sleep(2)
+            self.assertEqual(s.relay_calls("ExitWindowsEx"), [], "neither Enter nor Space")
             call, seen = s.wait_call("ExitWindowsEx", 60 + WAIT)
             # Whole ticks on second boundaries: 59 to 60 s after the click, plus latency.
             self.assertLess(abs(seen - started - 60), 1.5, f"requested after {seen - started} s")

@@ -3,7 +3,7 @@
 //   winprobe list                       every top-level window with its control tree
 //   winprobe settext HWND TEXT          WM_SETTEXT: the control reports the change
 //   winprobe post HWND MSG WPARAM LPARAM
-//   winprobe keys KEY [MS] KEY...       presses through SendInput (ctrl+F11, Down, Return),
+//   winprobe keys KEY [MS] KEY...       presses through SendInput (ctrl+F11, Down, Return, space),
 //                                       with pauses timed here, not by starting programs
 //   winprobe display WIDTH HEIGHT       changes the screen's size (ChangeDisplaySettingsEx)
 //   winprobe workarea L T R B           sets the work area and tells every window
@@ -81,6 +81,7 @@ bool press(const std::wstring& keys) {
         input.ki.wVk = name == L"ctrl"     ? VK_CONTROL
                        : name == L"Down"   ? VK_DOWN
                        : name == L"Return" ? VK_RETURN
+                       : name == L"space"  ? VK_SPACE
                                            : VK_F1 + _wtoi(name.c_str() + 1) - 1;
         input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(input.ki.wVk, MAPVK_VK_TO_VSC));
         inputs.insert(inputs.begin() + inputs.size() / 2, 2, input);
