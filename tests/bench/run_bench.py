@@ -172,7 +172,8 @@ def phase_rows(found):
 
 
 def shutdown_row(found):
-    method = ("shutdown time set one minute ahead (25-85 s after the settings are written); "
+    method = ("shutdown time set six minutes ahead (325-385 s after the settings are written), "
+              "so the program runs through its five-minute warning; "
               "wall-clock time the relayed ExitWindowsEx appeared in the trace (polled every "
               "2 ms) minus the start of that minute")
     if "failure" in found:
