@@ -49,16 +49,23 @@ TEST(ScheduleMath, EveryShutdownTimeAtEveryClockMinuteFollowsTheModuloRule) {
 class ScheduleTest : public ::testing::Test {
 protected:
     ScheduleTest() {
-        createMainWindow(program);
-        program.shutdownTime = {23, 0};
-        program.shutdownTimeLoaded = true;
-        program.fiveMinuteWarning = true;
+        schedule23(program);
         fake.setSettings("[强行关机]\r\n是=真\r\n[关机时间]\r\n小时=23\r\n分钟=0\r\n");
     }
-    // One tick at each second of the day in [from, to].
+    static void schedule23(Program& p) {  // a running program with its shutdown at 23:00
+        createMainWindow(p);
+        p.shutdownTime = {23, 0};
+        p.shutdownTimeLoaded = p.fiveMinuteWarning = true;
+    }
+    // The clock `s` seconds after 2026-12-07 00:00.
+    static LocalTime at(std::int64_t s, int ms = 0) {
+        return {2026,        12, int(7 + s / 86400), 1, int(s / 3600 % 24), int(s / 60 % 60),
+                int(s % 60), ms};
+    }
+    // One tick at each second in [from, to].
     void tick(int from, int to, int ms = 0) {
         for (int s = from; s <= to; ++s) {
-            fake.clock = {2026, 12, 7, 1, s / 3600 % 24, s / 60 % 60, s % 60, ms};
+            fake.clock = at(s, ms);
             onClockTick(program);
         }
     }
@@ -158,13 +165,11 @@ TEST_F(ScheduleTest, AWarningThatComesLateStillCountsItsFiveMinutes) {
     for (const auto& [runs, expected] : kRuns) {
         testing::FakePlatform f;
         Program p{f};
-        createMainWindow(p);
-        p.shutdownTime = {23, 0};
-        p.shutdownTimeLoaded = p.fiveMinuteWarning = true;
+        schedule23(p);
         int asked = -1;
         for (const auto& [from, to] : runs) {
             for (int s = from; s <= to && asked < 0; ++s) {
-                f.clock = {2026, 12, 7, 1, s / 3600, s / 60 % 60, s % 60, 0};
+                f.clock = at(s);
                 onClockTick(p);
                 asked = f.calls("shutdown").empty() ? -1 : s;
                 // A late warning outlasts its minute: counted, above all, the system awake.
@@ -183,21 +188,15 @@ TEST_F(ScheduleTest, AWarningThatComesLateStillCountsItsFiveMinutes) {
 // postponed): a request follows five minutes of a warning that was shown, counted
 // by ticks at most 5 s apart, or comes in a minute the user set in the window;
 // and never before the shutdown minute.
-// The promise over random clocks (sleeps, clocks set back, windows closed, times
-// postponed): a request follows five minutes of a warning that was shown, counted
-// by ticks at most 5 s apart, or comes in a minute the user set in the window;
-// and never before the shutdown minute.
-TEST(SchedulePromise, NoShutdownWithoutFiveMinutesOfWarningOrTheUsersWord) {
+TEST_F(ScheduleTest, NoShutdownWithoutFiveMinutesOfWarningOrTheUsersWord) {
     std::mt19937 random(7);
     int requests = 0;
     for (int run = 0; run < 150; ++run) {
         testing::FakePlatform f;
         Program p{f};
-        createMainWindow(p);
-        p.shutdownTime = {23, 0};
-        p.shutdownTimeLoaded = p.fiveMinuteWarning = true;
+        schedule23(p);
         f.shutdownAccepted = random() % 2 == 0;
-        std::int64_t clock = 86400 * 3 + 23 * 3600 - random() % 900;
+        std::int64_t clock = k2300 - random() % 900;
         std::int64_t warned = -1, userMinute = -1;  // seconds of warning seen, none yet
         for (int step = 0; step < 1200; ++step) {
             const unsigned r = random() % 1000;
@@ -214,14 +213,7 @@ TEST(SchedulePromise, NoShutdownWithoutFiveMinutesOfWarningOrTheUsersWord) {
                 userMinute = f.text(p.countdownWindow, kPostponeButton) == kCancel ? minute : -1;
             }
             clock += delta;
-            f.clock = {2026,
-                       12,
-                       int(clock / 86400),
-                       1,
-                       int(clock / 3600 % 24),
-                       int(clock / 60 % 60),
-                       int(clock % 60),
-                       0};
+            f.clock = at(clock);
             const std::size_t before = f.calls("shutdown").size();
             onClockTick(p);
             warned = warned < 0 ? warned : delta >= 1 && delta <= 5 ? warned + delta : 0;
