@@ -70,6 +70,7 @@ public:
     std::map<std::string, FakeFile> files;
     std::set<std::string> unwritable, unreadable;  // directories; files another program holds
     std::vector<FakeHotkey> taken;                 // combinations another program holds
+    std::vector<std::string> programFiles{"C:\\Program Files", "C:\\Program Files (x86)"};
     bool localMachineRefused = false;              // a standard user's rights
     std::map<std::string, std::string> registry;   // "HKLM\\key\\name" -> value
     NativeHandle desktop = 0;  // the "ProgMan" window, its first child desktop + 1; 0 = none
@@ -171,6 +172,7 @@ public:
     bool createDirectory(Text path) override {
         return canWriteIn(path.substr(0, path.rfind('\\')));
     }
+    std::vector<std::string> programFilesDirectories() override { return programFiles; }
     std::optional<std::string> readRegistryString(RegistryRoot root, Text key, Text name) override {
         const auto found = registry.find(registryPath(root, key, name));
         return found != registry.end() ? std::optional(found->second) : std::nullopt;
