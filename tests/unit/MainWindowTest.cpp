@@ -59,10 +59,9 @@ TEST(StartUp, EveryStartSetsUpTheClockAndDoesWhatItsSettingsSay) {
                 readOnly ? kAttrReadOnly | kAttrArchive : kAttrArchive;
         }
         f.files[f.path("\\图标.ico")].bytes = kIcon;
-        // Another copy's start with Windows, and this one's: no start touches them.
-        const std::string run = std::string(keys::kRunKey) + "\\" + keys::kRunValue;
-        f.registry = {{"HKLM " + run, "D:\\Other\\varnel.exe"},
-                      {"HKCU " + run, "\"" + f.exeDir + "\\varnel.exe\""}};
+        // This copy's start with Windows (another's all the more): no start touches it.
+        f.registry["HKCU " + std::string(keys::kRunKey) + "\\devora"] =
+            "\"" + f.exeDir + "\\varnel.exe\"";
         f.answerNextMessageBox(answer);
         runProgram(p);
         const WindowId main = p.mainWindow;
