@@ -73,7 +73,7 @@ Size mainWindowSize(Program& program) {
 
 }  // namespace
 
-bool restoreDefaults(Program& program) {
+bool writeDefaults(Program& program) {
     std::vector<Setting> rows;
     for (const FixedDefault& row : kFixedDefaults) {
         rows.push_back({row.section, row.key, row.value});
@@ -85,7 +85,11 @@ bool restoreDefaults(Program& program) {
     }
     // One write: a copy of the program starting meanwhile finds no file or all of
     // it, and a failed write leaves the old file whole.
-    if (!program.settings.writeSettings(rows)) {
+    return program.settings.writeSettings(rows);
+}
+
+bool restoreDefaults(Program& program) {
+    if (!writeDefaults(program)) {
         return false;
     }
     // The file now says no start with Windows: so must the registry.

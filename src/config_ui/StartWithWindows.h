@@ -4,9 +4,10 @@ namespace varnel {
 
 struct Program;
 
-// Registers the program to start with Windows under exactly one root: for
-// every user when allowed (or when such a value names this executable
-// already), else for the current one. Off removes both registrations.
+// Makes this copy the one that starts with Windows, under exactly one root, or
+// stops it starting; another copy's value stays unless this one takes its
+// place. Then warns when the registry refused, as the saved settings no longer
+// tell the truth.
 void setStartWithWindows(Program& program, bool on);
 
 }  // namespace varnel

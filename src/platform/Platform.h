@@ -207,6 +207,9 @@ public:
     virtual std::string roamingAppDataDirectory() = 0;
     // True when the directory exists afterwards (an existing one is fine).
     virtual bool createDirectory(const std::string& path) = 0;
+    // The system's Program Files folders, as many as this process can name (no
+    // trailing backslash); standard users cannot change what lies inside them.
+    virtual std::vector<std::string> programFilesDirectories() = 0;
 
     // Registry string values; a write creates the key when needed.
     virtual std::optional<std::string> readRegistryString(RegistryRoot root, const std::string& key,

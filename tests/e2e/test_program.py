@@ -36,14 +36,16 @@ class Program(unittest.TestCase):
         s.wait_for(lambda: not s.window(text=WIZARD), WAIT, "the window to close")
 
     def test_from_the_first_start(self):
-        """The defaults, the modal configuration window, the clock with its hotkeys and tray
-        icon; start with Windows set by a save, removed under both roots by the restore (a
-        restart into the defaults) and by a save with it cleared; the show/hide hotkey, the
-        shutdown hotkey twice; shutdown at start, No going on to the exit hotkey, Yes not."""
+        """The defaults, the modal configuration window (another copy's Run value kept), the clock
+        with its hotkeys and tray icon; start with Windows set by a save (under HKCU: not in Program
+        Files), only this copy's value removed by the restore and by a save with it cleared; the
+        show/hide hotkey, the shutdown hotkey twice; shutdown at start, No going on, Yes not."""
         if (22, 50) <= time.localtime()[3:5] <= (23, 0):
             self.skipTest("too near the defaults' shutdown time, 23:00")
         relay = ["user32.RegisterHotKey", "shell32.Shell_NotifyIconW", "user32.ExitWindowsEx"]
         with Session(self.id(), relay=relay) as s:
+            other = '"C:\\Other\\varnel.exe"'  # an installed copy's
+            s.tool("reg", "add", RUN_KEYS[1], "/v", "devora", "/d", other, "/f")
             s.start()
             wizard = s.wait_window(text=WIZARD)
             self.assertEqual(parse_ini(s.read_bytes()), DEFAULTS)
@@ -55,12 +57,14 @@ class Program(unittest.TestCase):
             self.assertEqual([[*c.args[2:], c.retval > 0] for c in s.relay_calls("RegisterHotKey")],
                              [[CTRL, vk, True] for vk in (121, 122, 123, 120)])
             self.assertEqual([c.args[0] for c in s.relay_calls("Shell_NotifyIconW")], [0])  # added
+            self.assertEqual([s.run_value(key) for key in RUN_KEYS], [None, other])
 
             exe = '"Z:' + s.path(EXE).replace("/", "\\") + '"'
+            s.tool("reg", "add", RUN_KEYS[0], "/v", "devora", "/d", exe, "/f")  # an earlier save's
             self.finish(s, "开机自动运行Varnel")
             self.assertEqual(s.setting("开机自动运行Varnel", "是"), "真")
-            self.assertEqual([s.run_value(key) for key in RUN_KEYS], [exe, None])
-            s.tool("reg", "add", RUN_KEYS[1], "/v", "devora", "/d", exe, "/f")
+            self.assertEqual([s.run_value(key) for key in RUN_KEYS], [None, exe])
+            s.tool("reg", "add", RUN_KEYS[0], "/v", "devora", "/d", other, "/f")
             s.post(find_control(self.wizard(s), text="恢复默认置"), 0x0203)  # WM_LBUTTONDBLCLK
             self.assertEqual(self.answer(s, IDYES), RESTORE)
             s.wait_exit()
@@ -70,11 +74,11 @@ class Program(unittest.TestCase):
                 ("句柄", [("窗口句柄", new)]), ("倒计时窗口样式", [("样式", "1")])])
             self.assertEqual([c.retval != 0 for c in s.relay_calls("RegisterHotKey")], [True] * 8,
                              "released by the old instance before the new one registers them")
-            self.assertEqual([s.run_value(key) for key in RUN_KEYS], [None, None])
-            for key in RUN_KEYS:
-                s.tool("reg", "add", key, "/v", "devora", "/d", exe, "/f")
+            self.assertEqual([s.run_value(key) for key in RUN_KEYS], [other, None])
+            for key, value in zip(RUN_KEYS, (exe, other)):
+                s.tool("reg", "add", key, "/v", "devora", "/d", value, "/f")
             self.finish(s)  # the option cleared
-            self.assertEqual([s.run_value(key) for key in RUN_KEYS], [None, None])
+            self.assertEqual([s.run_value(key) for key in RUN_KEYS], [None, other])
             for shown in (False, True):
                 s.keys("ctrl+F11")
                 s.wait_window(handle=int(new), visible=shown)

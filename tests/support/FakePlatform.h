@@ -70,9 +70,10 @@ public:
     std::map<std::string, FakeFile> files;
     std::set<std::string> unwritable, unreadable;  // directories; files another program holds
     std::vector<FakeHotkey> taken;                 // combinations another program holds
-    bool localMachineRefused = false;              // a standard user's rights
-    bool shutdownAccepted = true;                  // what Windows answers a shutdown request
-    std::map<std::string, std::string> registry;   // "HKLM\\key\\name" -> value
+    std::vector<std::string> programFiles{"C:\\Program Files", "C:\\Program Files (x86)"};
+    std::set<RegistryRoot> refusedRoots;  // writes and deletes refused: rights, security software
+    std::map<std::string, std::string> registry;  // "HKLM key\\name" -> value
+    bool shutdownAccepted = true;                 // what Windows answers a shutdown request
     NativeHandle desktop = 0;  // the "ProgMan" window, its first child desktop + 1; 0 = none
     std::function<void(WindowId)> onModal;  // plays the user in a modal window, which then closes
     std::function<void()> whileBoxOpen;     // what happens before the user answers a box
@@ -181,19 +182,20 @@ public:
     bool createDirectory(Text path) override {
         return canWriteIn(path.substr(0, path.rfind('\\')));
     }
+    std::vector<std::string> programFilesDirectories() override { return programFiles; }
     std::optional<std::string> readRegistryString(RegistryRoot root, Text key, Text name) override {
         const auto found = registry.find(registryPath(root, key, name));
         return found != registry.end() ? std::optional(found->second) : std::nullopt;
     }
     bool writeRegistryString(RegistryRoot root, Text key, Text name, Text value) override {
-        const bool refused = root == RegistryRoot::LocalMachine && localMachineRefused;
+        const bool refused = refusedRoots.count(root) != 0;
         if (!refused) {
             registry[registryPath(root, key, name)] = value;
         }
         return logged(registryPath(root, key, name).insert(4, " set") + "=" + value, !refused);
     }
     bool deleteRegistryValue(RegistryRoot root, Text key, Text name) override {
-        const bool refused = root == RegistryRoot::LocalMachine && localMachineRefused;
+        const bool refused = refusedRoots.count(root) != 0;
         if (!refused) {
             registry.erase(registryPath(root, key, name));
         }

@@ -35,6 +35,7 @@ const std::string kIcon("\0\0\1\0icon", 8);
 // Every start puts the clock at the bottom right, registers the hotkeys, adds
 // the tray icon and shapes the window; then does what the settings ask. The
 // first start writes the defaults and waits for the wizard before the hotkeys.
+// None touches the registry: a value there may start another copy.
 TEST(StartUp, EveryStartSetsUpTheClockAndDoesWhatItsSettingsSay) {
     const std::tuple<const char*, int, const char*> kStarts[] = {
         {nullptr, kIdYes, "first start"},
@@ -58,6 +59,9 @@ TEST(StartUp, EveryStartSetsUpTheClockAndDoesWhatItsSettingsSay) {
                 readOnly ? kAttrReadOnly | kAttrArchive : kAttrArchive;
         }
         f.files[f.path("\\图标.ico")].bytes = kIcon;
+        // This copy's start with Windows (another's all the more): no start touches it.
+        f.registry["HKCU " + std::string(keys::kRunKey) + "\\devora"] =
+            "\"" + f.exeDir + "\\varnel.exe\"";
         f.answerNextMessageBox(answer);
         runProgram(p);
         const WindowId main = p.mainWindow;
@@ -82,6 +86,7 @@ TEST(StartUp, EveryStartSetsUpTheClockAndDoesWhatItsSettingsSay) {
         EXPECT_EQ(f.hotkeys.size(), 4u);
         EXPECT_EQ(f.trayWindow, main);
         EXPECT_EQ(f.calls("modal").size(), settings ? 0u : 1u);
+        EXPECT_EQ(f.calls("HK"), Log{});
         EXPECT_EQ(f.control(main, "图片框1").picture, kIcon);
         // A Monday: the date, the weekday and the hotkey hints, no logo.
         const auto shown = [&](const char* name) {

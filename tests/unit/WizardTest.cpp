@@ -3,7 +3,6 @@
 #include "app/StartUp.h"
 #include "config_ui/ConfigWizard.h"
 #include "config_ui/Defaults.h"
-#include "config_ui/StartWithWindows.h"
 #include "config_ui/WizardControls.h"
 #include "config_ui/WizardSettings.h"
 #include "core/Program.h"
@@ -16,6 +15,7 @@ using namespace wizard;
 using testing::Log;
 
 const std::string kStart = "start \"C:\\Program Files\\Varnel\\varnel.exe\"";
+const std::string kRun = std::string(keys::kRunKey) + "\\" + keys::kRunValue;
 const std::string kDefaults =
     "[开机自动运行Varnel]\r\n是=假\r\n[隐藏启动]\r\n是=假\r\n[强行关机]\r\n是=真\r\n"
     "[倒记时5分钟提示]\r\n是=真\r\n[窃入桌面背景中]\r\n是=真\r\n[显示托盘图标]\r\n是=真\r\n"
@@ -252,7 +252,8 @@ TEST_F(WizardTest, LoadsEveryRowIntoItsControlAndSavesItBackInOrder) {
 }
 
 // A save or a restore that cannot write the file says so and keeps the wizard
-// open, the file whole and the registry as it was, after one attempt only.
+// open, the file whole and the registry as it was, after one attempt only. One
+// that wrote it but not the Run value goes on after a warning.
 TEST_F(WizardTest, ASaveOrRestoreThatCannotWriteSaysSoAndRestartsNothing) {
     createMainWindow(program);
     open(kFinishPage, "[关机时间]\r\n小时=21\r\n");  // not the defaults
@@ -281,48 +282,114 @@ TEST_F(WizardTest, ASaveOrRestoreThatCannotWriteSaysSoAndRestartsNothing) {
     EXPECT_EQ(fake.calls("HK").size() + fake.calls("start").size() + fake.calls("exit").size(), 0u);
     EXPECT_TRUE(fake.windowExists(program.configWizard));
     EXPECT_EQ(buttons(), page);
-    fake.unwritable.clear();  // tried again once the file is free
-    fake.answerNextMessageBox(kIdNo);
+    // Tried again once the file is free, the Run key refused: saved, then warned
+    // before "设置成功"; a restore that cannot delete it warns before it restarts.
+    fake.unwritable.clear();
+    fake.refusedRoots = {RegistryRoot::LocalMachine, RegistryRoot::CurrentUser};
+    fake.log.clear();
+    std::string savedAtBox;
+    fake.whileBoxOpen = [&] {
+        savedAtBox += program.settings.readSetting("开机自动运行Varnel", "是");
+    };
+    for (const int answer : {kIdOk, kIdNo, kIdYes, kIdOk}) {
+        fake.answerNextMessageBox(answer);
+    }
     click(kNextButton);
-    EXPECT_EQ(program.settings.readOption("开机自动运行Varnel"), true);
     EXPECT_EQ(program.configWizard, 0);
-    open(kFinishPage);  // a restore that could write restarts
-    fake.answerNextMessageBox(kIdYes);
+    open(kFinishPage, "[开机自动运行Varnel]\r\n是=真\r\n");
+    fake.registry["HKCU " + kRun] = kStart.substr(6);
     fire(kRestoreLabel, EventKind::DoubleClicked);
+    const Log boxes = fake.calls("box");  // the warning, "设置成功"; the question, the warning
+    ASSERT_EQ(boxes.size(), 4u);
+    EXPECT_EQ((Log{boxes[0], boxes[3]}),
+              (Log{"box 0x30 开机自动运行未设置: 设置已保存，但无法写入开机启动项，程序不会随"
+                   "Windows启动。\r\n可能被安全软件拦截，请允许后重新保存。",
+                   "box 0x30 开机自动运行未取消: 设置已保存，但无法删除开机启动项，程序仍会随"
+                   "Windows启动。"}));
+    EXPECT_EQ(savedAtBox, "真真真假");  // each warning after its write of the file
     EXPECT_EQ(fake.calls("start"), Log{kStart});
 }
 
-// Start with Windows under exactly one root: for every user where allowed,
-// else for this one unless a value for every user starts this copy already;
-// off, and the defaults, remove both where they may.
-TEST(StartWithWindows, OneRootNamesTheProgramAndOffRemovesBoth) {
-    const std::string run = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\\devora";
-    const std::string hklm = "HKLM " + run, hkcu = "HKCU " + run;
-    const std::string ours = "\"C:\\Program Files\\Varnel\\varnel.exe\"",
-                      oursOtherCase = "c:\\program files\\varnel\\VARNEL.EXE",
-                      other = "\"D:\\other\\varnel.exe\"";
-    using Registry = std::map<std::string, std::string>;
-    // HKLM refused, its value before (none: ""); the registry after on, after off.
-    const std::tuple<bool, std::string, Registry, Registry> kCases[] = {
-        {false, "D:\\old\\varnel.exe", {{hklm, ours}}, {}},
-        {true, "", {{hkcu, ours}}, {}},
-        {true, oursOtherCase, {{hklm, oursOtherCase}}, {{hklm, oursOtherCase}}},
-        {true, other, {{hklm, other}, {hkcu, ours}}, {{hklm, other}}}};
-    for (const auto& [refused, machineBefore, on, off] : kCases) {
+// "devora" under HKLM and HKCU, a letter each: 'o' this copy's as it writes it,
+// 'O' this copy's unquoted in capitals, 'x' another copy's, '-' none; runValues
+// sets them first when given letters.
+std::string runValue(const testing::FakePlatform& f, char letter) {
+    std::string upper = f.exeDir + "\\VARNEL.EXE";
+    std::ranges::transform(upper, upper.begin(), ::toupper);
+    return letter == 'o'   ? "\"" + f.exeDir + "\\varnel.exe\""
+           : letter == 'O' ? upper
+           : letter == 'x' ? "D:\\Other\\varnel.exe"
+                           : "";
+}
+
+std::string runValues(testing::FakePlatform& f, std::string_view set = "") {
+    std::string letters;
+    for (const std::string root : {"HKLM ", "HKCU "}) {
+        if (!set.empty()) {
+            f.registry[root + kRun] = runValue(f, set[letters.size()]);
+            std::erase_if(f.registry, [](const auto& entry) { return entry.second.empty(); });
+        }
+        const std::string value = f.registry.contains(root + kRun) ? f.registry[root + kRun] : "";
+        letters += *std::ranges::find_if(std::string_view("oOx-?"), [&](char letter) {
+            return letter == '?' || runValue(f, letter) == value;
+        });
+    }
+    return letters;
+}
+
+// One root names this copy, HKLM only where no standard user can replace the
+// file (Program Files); off, and the defaults, delete only this copy's values;
+// a refusal that leaves the registry otherwise than the file says is told.
+TEST(StartWithWindows, ThisCopyUnderOneSafeRootAnotherCopysValueKept) {
+    const std::string pf = "C:\\Program Files\\Varnel", d = "D:\\Varnel";
+    const std::set<RegistryRoot> none, lm{RegistryRoot::LocalMachine},
+        cu{RegistryRoot::CurrentUser};
+    const std::string notSet = " box 0x30 开机自动运行未设置",
+                      notUnset = " box 0x30 开机自动运行未取消";
+    // The exe's folder, roots refused, "devora" before; after a save with the
+    // option on, after a save with it cleared (and after a restore).
+    const std::tuple<std::string, std::set<RegistryRoot>, const char*, std::string, std::string>
+        kCases[] = {
+            {pf, none, "oo", "o-", "--"},
+            {pf, none, "Ox", "o-", "-x"},
+            {pf, none, "xO", "o-", "x-"},
+            {pf, none, "--", "o-", "--"},
+            {"C:\\Program Files (x86)", none, "x-", "o-", "x-"},
+            {"c:\\program files\\Tools\\Varnel", none, "-x", "o-", "-x"},
+            {"C:\\Program Files Evil\\Varnel", none, "--", "-o", "--"},
+            {"C:\\Program Files\\..\\Users\\Public", none, "--", "-o", "--"},
+            {"C:\\Users\\user\\AppData\\Local\\Programs\\Varnel", none, "oo", "-o", "--"},
+            {d, none, "x-", "xo", "x-"},
+            {pf, lm, "--", "-o", "--"},
+            {pf, lm, "Ox", "O-", "Ox" + notUnset},
+            {pf, lm, "x-", "xo", "x-"},
+            {d, lm, "O-", "O-", "O-" + notUnset},
+            {d, cu, "-o", "-o", "-o" + notUnset},
+            {d, cu, "--", "--" + notSet, "--"},
+        };
+    for (const auto& [folder, refused, before, on, off] : kCases) {
         testing::FakePlatform f;
         Program p{f};
-        f.registry[hkcu] = ours;  // saved earlier by this user
-        if (!machineBefore.empty()) {
-            f.registry[hklm] = machineBefore;
+        f.exeDir = folder;
+        writeDefaults(p);
+        showConfigWizard(p, false);
+        f.refusedRoots = refused;
+        for (const int action : {1, 0, -1}) {  // save with the option on, cleared; restore
+            runValues(f, before);
+            f.log.clear();
+            f.answerNextMessageBox(kIdOk);  // the warning's, where one comes up
+            if (action >= 0) {
+                f.setChecked(p.configWizard, kStartWithWindowsBox, action == 1);
+                saveWizardSettings(p);
+            } else {
+                restoreDefaults(p);
+            }
+            std::string seen = runValues(f);
+            for (const std::string& box : f.calls("box")) {
+                seen += " " + box.substr(0, box.find(':'));
+            }
+            EXPECT_EQ(seen, action == 1 ? on : off) << folder << " " << before << " " << action;
         }
-        f.localMachineRefused = refused;
-        setStartWithWindows(p, true);
-        EXPECT_EQ(f.registry, on) << refused << " " << machineBefore;
-        setStartWithWindows(p, false);
-        EXPECT_EQ(f.registry, off);
-        f.registry[hkcu] = ours;
-        restoreDefaults(p);
-        EXPECT_EQ(f.registry, off);
     }
 }
 

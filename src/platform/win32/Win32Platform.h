@@ -44,6 +44,7 @@ public:
     bool canWriteIn(const std::string& directory) override;
     std::string roamingAppDataDirectory() override;
     bool createDirectory(const std::string& path) override;
+    std::vector<std::string> programFilesDirectories() override;
 
     bool writeRegistryString(RegistryRoot root, const std::string& key,
                              const std::string& valueName, const std::string& value) override;
