@@ -59,6 +59,10 @@ TEST(StartUp, EveryStartSetsUpTheClockAndDoesWhatItsSettingsSay) {
         }
         f.files[f.path("\\图标.ico")].bytes = kIcon;
         f.answerNextMessageBox(answer);
+        f.onModal = [&](WindowId) {  // a second start while the first-start wizard waits
+            f.fire(p.mainWindow, "", EventKind::ShowAsked);
+            EXPECT_FALSE(f.windowVisible(p.mainWindow));
+        };
         runProgram(p);
         const WindowId main = p.mainWindow;
         const auto at = [&](const char* call) {
@@ -81,7 +85,7 @@ TEST(StartUp, EveryStartSetsUpTheClockAndDoesWhatItsSettingsSay) {
                   std::to_string(f.nativeHandle(main)) + "|1");
         EXPECT_EQ(f.hotkeys.size(), 4u);
         EXPECT_EQ(f.trayWindow, main);
-        EXPECT_EQ(f.calls("modal").size(), settings ? 0u : 1u);
+        EXPECT_EQ(f.calls("modal").size() + f.calls("front").size(), settings ? 0u : 2u);
         EXPECT_EQ(f.control(main, "图片框1").picture, kIcon);
         // A Monday: the date, the weekday and the hotkey hints, no logo.
         const auto shown = [&](const char* name) {
@@ -98,7 +102,20 @@ TEST(StartUp, EveryStartSetsUpTheClockAndDoesWhatItsSettingsSay) {
                                      "SetParent(" + h + ", 0)"}));
         EXPECT_EQ(f.calls("F"), Log{"FindWindowA(ProgMan)"});
         EXPECT_EQ(f.calls("G"), (Log{"GetWindowLongA(" + h + ", -20)", "GetWindow(0, 5)"}));
+        f.fire(main, "", EventKind::ShowAsked);  // a second start: the clock comes up
+        EXPECT_TRUE(f.windowVisible(main));
     }
+}
+
+// A second start in the session asks the running copy to show itself and ends
+// before it writes anything.
+TEST(StartUp, ASecondStartShowsTheRunningCopyAndWritesNothing) {
+    FakePlatform f;
+    Program p{f};
+    f.otherCopy = true;
+    runProgram(p);
+    EXPECT_EQ(f.log, (Log{"claim", "show the running copy"}));
+    EXPECT_TRUE(f.files.empty() && f.windowCount() == 0);
 }
 
 // The files it writes stay beside the exe where it may write there, else go
