@@ -38,10 +38,9 @@ class Program(unittest.TestCase):
     def test_from_the_first_start(self):
         """The defaults, the modal configuration window, the clock with its hotkeys and tray
         icon; start with Windows set by a save, removed under both roots by the restore (a
-        restart into the defaults) and by a save with it cleared and a restart, one copy after
-        it; the clock hidden by its hotkey, back by a second start, which ends at once without a
-        box or a write; the shutdown hotkey twice; shutdown at start, No going on to the exit
-        hotkey, Yes not."""
+        restart into the defaults) and by a save with it cleared (a restart into one copy); the
+        clock hidden by its hotkey, back by a second start, which ends without a box or a write;
+        the shutdown hotkey twice; shutdown at start, No going on to the exit hotkey, Yes not."""
         if (22, 50) <= time.localtime()[3:5] <= (23, 0):
             self.skipTest("too near the defaults' shutdown time, 23:00")
         relay = ["user32.RegisterHotKey", "shell32.Shell_NotifyIconW", "user32.ExitWindowsEx",

@@ -102,20 +102,7 @@ TEST(StartUp, EveryStartSetsUpTheClockAndDoesWhatItsSettingsSay) {
                                      "SetParent(" + h + ", 0)"}));
         EXPECT_EQ(f.calls("F"), Log{"FindWindowA(ProgMan)"});
         EXPECT_EQ(f.calls("G"), (Log{"GetWindowLongA(" + h + ", -20)", "GetWindow(0, 5)"}));
-        f.fire(main, "", EventKind::ShowAsked);  // a second start: the clock comes up
-        EXPECT_TRUE(f.windowVisible(main));
     }
-}
-
-// A second start in the session asks the running copy to show itself and ends
-// before it writes anything.
-TEST(StartUp, ASecondStartShowsTheRunningCopyAndWritesNothing) {
-    FakePlatform f;
-    Program p{f};
-    f.otherCopy = true;
-    runProgram(p);
-    EXPECT_EQ(f.log, (Log{"claim", "show the running copy"}));
-    EXPECT_TRUE(f.files.empty() && f.windowCount() == 0);
 }
 
 // The files it writes stay beside the exe where it may write there, else go
@@ -211,13 +198,22 @@ TEST(StartUp, AClockLostWithTheDesktopComesBackAndJoinsTheNextOne) {
     }
 }
 
-// WM_CLOSE, as an installer sends it to the clock, ends the program as the
-// menu's "退出" does; closing its countdown window ends only that window.
-TEST(StartUp, AClockClosedFromOutsideExitsAsTheMenuDoes) {
-    FakePlatform f;
-    Program p{f};
+// From outside: a second start in the session, before it writes anything, only
+// asks the running copy to show its clock, as "显示" does. WM_CLOSE, as an installer
+// sends it to the clock, ends the program as the menu's "退出" does; closing its
+// countdown window ends only that window.
+TEST(StartUp, AskedFromOutsideTheClockShowsOrExitsAsTheMenuDoes) {
+    FakePlatform f, second;
+    Program p{f}, secondStart{second};
+    second.otherCopy = true;
+    runProgram(secondStart);
+    EXPECT_EQ(second.log, (Log{"claim", "show the running copy"}));
+    EXPECT_TRUE(second.files.empty() && second.windowCount() == 0);
     restoreDefaults(p);
     runProgram(p);
+    hideMainWindow(p);
+    f.fire(p.mainWindow, "", EventKind::ShowAsked);
+    EXPECT_TRUE(f.windowVisible(p.mainWindow));
     setSystemKeptAwake(p, true);
     openCountdownWindow(p, false);
     f.close(p.countdownWindow);

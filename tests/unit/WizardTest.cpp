@@ -300,8 +300,6 @@ TEST_F(WizardTest, ARestartWhoseNewCopyDoesNotComeUpLeavesThisOneRunning) {
     const std::string box =
         "box 0x30 无法重新启动: 设置已保存，但程序无法重新启动。\r\n"
         "新的设置将在下次启动程序时生效。";
-    const Log hotkeys{"hotkey 0x4002 121", "hotkey 0x4002 122", "hotkey 0x4002 123",
-                      "hotkey 0x4002 120"};
     fake.files.clear();
     fake.newCopy = NewCopy::NotStarted;
     fake.onModal = [&](WindowId) {
@@ -312,7 +310,7 @@ TEST_F(WizardTest, ARestartWhoseNewCopyDoesNotComeUpLeavesThisOneRunning) {
         EXPECT_EQ(Log(fake.log.end() - 3, fake.log.end()), (Log{kStart, "claim", box}));
     };
     runProgram(program);
-    EXPECT_EQ(fake.calls("hotkey"), hotkeys);
+    EXPECT_EQ(fake.calls("hotkey").size(), 4u);  // once, by start-up
     fake.taken = {fake.hotkeys.back()};
     fake.newCopy = NewCopy::Stalls;
     open(kFinishPage);
@@ -321,10 +319,9 @@ TEST_F(WizardTest, ARestartWhoseNewCopyDoesNotComeUpLeavesThisOneRunning) {
     fake.answerNextMessageBox(kIdOk);
     fire(kRestoreLabel, EventKind::DoubleClicked);
     EXPECT_EQ(fake.calls("pause 100").size(), 100u);
-    Log after = hotkeys;
-    after.insert(after.begin(), "claim");
-    after.insert(after.end(), {"tray " + fake.exeDir + "\\图标.ico Varnel程序", box});
-    EXPECT_EQ(Log(fake.log.end() - 7, fake.log.end()), after);
+    EXPECT_EQ(Log(fake.log.end() - 7, fake.log.end()),
+              (Log{"claim", "hotkey 0x4002 121", "hotkey 0x4002 122", "hotkey 0x4002 123",
+                   "hotkey 0x4002 120", "tray " + fake.exeDir + "\\图标.ico Varnel程序", box}));
     EXPECT_EQ(fake.hotkeys.size() * 10 + (fake.trayWindow == program.mainWindow), 31u);
     EXPECT_TRUE(fake.calls("exit").empty() && program.configWizard == 0);
 }
