@@ -125,12 +125,19 @@ void createMainWindow(Program& program) {
 
 void runProgram(Program& program) {
     Platform& platform = program.platform;
+    // One copy per session, settled before anything is written: a second start
+    // only brings up the copy that runs.
+    if (!platform.claimInstance()) {
+        platform.askRunningCopyToShow();
+        return;
+    }
     // Before anything reads or writes the program's files.
     program.settings.setDataDirectory(chooseDataDirectory(platform));
     program.shutdownTime = {0, 0};
     createMainWindow(program);
     startClock(program);
     onMainWindowCreated(program);
+    program.startedUp = true;
     platform.runEventLoop();
 }
 
@@ -193,6 +200,9 @@ void onMainWindowEvent(Program& program, const Event& event) {
             break;
         case EventKind::ScreenChanged:
             keepMainWindowInSight(program);
+            break;
+        case EventKind::ShowAsked:
+            showOnSecondStart(program);
             break;
         default:
             break;

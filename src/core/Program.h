@@ -91,6 +91,9 @@ struct Program {
     // with its drop-down closed.
     std::array<std::array<std::string, 2>, 4> hotkeyListTexts;
 
+    // Start-up has run to its end: the clock, its hotkeys and tray icon are up.
+    bool startedUp = false;
+
     // Windows: 0 while closed.
     WindowId mainWindow = 0;
     bool mainWindowShown = false;

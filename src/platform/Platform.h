@@ -107,6 +107,7 @@ enum class EventKind {
     Destroyed,         // the window is gone; arg = kClosed or kDestroyedUnasked
     ShellRestarted,    // a new taskbar and desktop are up (the shell restarted)
     ScreenChanged,     // the screen's size or its work area changed
+    ShowAsked,         // another start of the program asks this copy to show itself
 };
 
 inline constexpr int kTrayLeftClick = 1;
@@ -218,6 +219,16 @@ public:
                                      const std::string& valueName, const std::string& value) = 0;
     virtual bool deleteRegistryValue(RegistryRoot root, const std::string& key,
                                      const std::string& valueName) = 0;
+
+    // One copy of the program per Windows session, whatever its folder. claimInstance:
+    // true when this copy holds the claim now, false while another copy of this session
+    // holds it. releaseInstance lets it go for a new copy; instanceTakenOver then tells
+    // whether another copy has taken it since.
+    virtual bool claimInstance() = 0;
+    virtual void releaseInstance() = 0;
+    virtual bool instanceTakenOver() = 0;
+    // Asks the copy holding the claim to show itself: ShowAsked at its shellEvents window.
+    virtual void askRunningCopyToShow() = 0;
 
     // Processes and the system.
     virtual bool startProcess(const std::string& commandLine) = 0;  // does not wait

@@ -78,6 +78,14 @@ void toggleMainWindow(Program& program) {
     setMainWindowShown(program, !program.platform.windowVisible(program.mainWindow));
 }
 
+void showOnSecondStart(Program& program) {
+    if (program.startedUp) {
+        showMainWindow(program);
+    } else if (program.configWizard != 0) {
+        program.platform.bringToFront(program.configWizard);
+    }
+}
+
 void addTrayIcon(Program& program) {
     if (!program.settings.readOption(keys::kShowTrayIcon)) {
         return;

@@ -12,6 +12,9 @@ void setMainWindowShown(Program& program, bool shown);
 void showMainWindow(Program& program);
 void hideMainWindow(Program& program);
 void toggleMainWindow(Program& program);
+// Another start of the program: the clock comes up as with "显示"; while start-up
+// still waits on the first-start configuration window, that window comes up instead.
+void showOnSecondStart(Program& program);
 
 inline constexpr const char* kTrayRetryTimer = "托盘时钟";
 

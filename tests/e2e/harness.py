@@ -139,8 +139,11 @@ def controls_sized(window, width, height):  # how to find controls whose texts c
 
 
 class Session:
-    def __init__(self, name, settings=None, relay=(), dpi=None):
+    """app_dir: another session's program folder, shared (a portable copy and fast user switching:
+    to Windows programs a prefix of its own is another session)."""
+    def __init__(self, name, settings=None, relay=(), dpi=None, app_dir=None):
         self.name, self.settings, self.relay, self.dpi = name, settings, relay, dpi
+        self.shared = app_dir
         self.apps, self.spawned = [], []
 
     def __enter__(self):
@@ -149,7 +152,8 @@ class Session:
         self.evidence = os.path.join(WORK, "failures", self.name)  # of a failure
         shutil.rmtree(self.evidence, ignore_errors=True)
         self.dir = tempfile.mkdtemp(prefix="varnel-e2e-")
-        self.prefix, self.app_dir = os.path.join(self.dir, "prefix"), os.path.join(self.dir, "app")
+        self.prefix = os.path.join(self.dir, "prefix")
+        self.app_dir = self.shared or os.path.join(self.dir, "app")
         self.data_dir = self.app_dir  # where the program keeps its settings
         subprocess.run(["cp", "-a", template, self.prefix], check=True)
         with open(os.path.join(self.prefix, "user.reg"), "a", newline="") as f:
@@ -157,9 +161,10 @@ class Session:
         for reg, key in DPI_REG.items() if self.dpi else ():
             with open(os.path.join(self.prefix, reg), "a", newline="") as f:
                 f.write(f'\n{key} 1\n"LogPixels"=dword:{self.dpi:08x}\n')
-        os.mkdir(self.app_dir)
-        shutil.copy(os.environ["VARNEL_EXE"], self.path(EXE))
-        shutil.copy(os.environ["VARNEL_ICON"], self.path("图标.ico"))
+        if not self.shared:
+            os.mkdir(self.app_dir)
+            shutil.copy(os.environ["VARNEL_EXE"], self.path(EXE))
+            shutil.copy(os.environ["VARNEL_ICON"], self.path("图标.ico"))
         if self.settings is not None:
             self.write(self.settings)
         # One server for the session, up before any program: two programs starting at once in a

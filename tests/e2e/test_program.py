@@ -29,20 +29,23 @@ class Program(unittest.TestCase):
         s.set_page(wizard, 5)
         return wizard
 
-    def finish(self, s, click=None):
+    def finish(self, s, click=None, answer=IDNO):
         wizard = self.wizard(s, click)
         s.click(next(c for c in controls(wizard) if c["text"] in ("下一步", "完成")))  # now 完成
-        self.assertEqual(self.answer(s, IDNO), FINISH)
+        self.assertEqual(self.answer(s, answer), FINISH)
         s.wait_for(lambda: not s.window(text=WIZARD), WAIT, "the window to close")
 
     def test_from_the_first_start(self):
         """The defaults, the modal configuration window (another copy's Run value kept), the clock
         with its hotkeys and tray icon; start with Windows set by a save (under HKCU: not in Program
-        Files), only this copy's value removed by the restore and by a save with it cleared; the
-        show/hide hotkey, the shutdown hotkey twice; shutdown at start, No going on, Yes not."""
+        Files), only this copy's value removed by the restore and by a save with it cleared (a
+        restart into one copy); the clock hidden by its hotkey, back by a second start, which ends
+        without a box or a write; the shutdown hotkey twice; shutdown at start, Enter on the
+        question going on, Yes not."""
         if (22, 50) <= time.localtime()[3:5] <= (23, 0):
             self.skipTest("too near the defaults' shutdown time, 23:00")
-        relay = ["user32.RegisterHotKey", "shell32.Shell_NotifyIconW", "user32.ExitWindowsEx"]
+        relay = ["user32.RegisterHotKey", "shell32.Shell_NotifyIconW", "user32.ExitWindowsEx",
+                 "user32.MessageBoxW"]
         with Session(self.id(), relay=relay) as s:
             other = '"C:\\Other\\varnel.exe"'  # an installed copy's
             s.tool("reg", "add", RUN_KEYS[1], "/v", "devora", "/d", other, "/f")
@@ -72,16 +75,24 @@ class Program(unittest.TestCase):
                              and h, WAIT, "the new instance")
             self.assertEqual(parse_ini(s.read_bytes()), DEFAULTS + [
                 ("句柄", [("窗口句柄", new)]), ("倒计时窗口样式", [("样式", "1")])])
-            self.assertEqual([c.retval != 0 for c in s.relay_calls("RegisterHotKey")], [True] * 8,
-                             "released by the old instance before the new one registers them")
             self.assertEqual([s.run_value(key) for key in RUN_KEYS], [other, None])
             for key, value in zip(RUN_KEYS, (exe, other)):
                 s.tool("reg", "add", key, "/v", "devora", "/d", value, "/f")
-            self.finish(s)  # the option cleared
+            self.finish(s, answer=IDYES)  # the option cleared
             self.assertEqual([s.run_value(key) for key in RUN_KEYS], [None, other])
-            for shown in (False, True):
-                s.keys("ctrl+F11")
-                s.wait_window(handle=int(new), visible=shown)
+            new = s.wait_for(lambda: (h := s.setting("句柄", "窗口句柄")) != new and h, WAIT,
+                             "the instance after the save")
+            s.wait_for(lambda: sum(b"varnel.exe" in c for _, c in s.wine_processes()) == 1, WAIT,
+                       "the old copy gone")
+            self.assertEqual([c.retval != 0 for c in s.relay_calls("RegisterHotKey")], [True] * 12,
+                             "released by the old instance before the new one registers them")
+            s.keys("ctrl+F11")
+            s.wait_window(handle=int(new), visible=False)
+            before = s.read_bytes()
+            s.start(log="second.txt").wait(10)
+            s.wait_window(handle=int(new))
+            self.assertEqual(s.relay_calls("MessageBoxW", "second.txt") + s.relay_calls(
+                "RegisterHotKey", "second.txt") + [s.read_bytes()], [before], "no box, no write")
             s.keys("ctrl+F9", 2000, "ctrl+F9")  # confirmed 1 to 3 s after the first press
             self.assertTrue(s.wait_call("ExitWindowsEx")[0].args[0] & 0x4, "forced, by default")
             s.wait_for(lambda: all(b"wineserver" in c for _, c in s.wine_processes()), WAIT,

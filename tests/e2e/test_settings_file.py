@@ -173,25 +173,23 @@ class SettingsFile(unittest.TestCase):
             self.assertEqual(s.setting("句柄", "窗口句柄"), str(main))
 
     def test_two_programs_at_once(self):
-        """The file comes out whole; each hotkey is held by one, and the other says it is not."""
+        """Two sessions, one copy each from one folder, both writing the file at start-up: it
+        comes out whole, and each copy holds its four hotkeys, which are the session's own."""
         old = ("; 两个实例共用这个文件\r\n" + settings_text(scenario_settings()) +
                "[我的笔记]\r\n内容 = 下班前关机\r\n[句柄]\r\n窗口句柄=0\r\n[倒计时窗口样式]\r\n样式=3\r\n")
         stored = old.replace("1=785\r\n2=566", "1=0\r\n2=0")  # away from the corner: both write it
-        logs = ["0.txt", "1.txt"]  # a trace each: Wine writes a trace line in pieces
-        with Session(self.id(), settings=stored, relay=RELAY) as s:
-            for log in logs:
-                s.start(log=log)
-            s.settle(*logs)
-            held = []
-            for log in logs:
-                registered = s.relay_calls("RegisterHotKey", log)
-                held += [c.args[3] for c in registered if c.retval]
-                self.assertEqual(len(s.relay_calls("MessageBoxW", log)),
-                                 sum(not c.retval for c in registered), f"the messages of {log}")
-            self.assertEqual(sorted(held), [120, 121, 122, 123], "each hotkey held once")
+        with Session(self.id(), settings=stored, relay=RELAY) as s, \
+                Session(self.id() + "_other", relay=RELAY, app_dir=s.app_dir) as other:
+            for session in (s, other):
+                session.start()
+            handles = []
+            for session in (s, other):
+                session.settle("relay.txt")
+                self.assertEqual([bool(c.retval) for c in session.relay_calls("RegisterHotKey")] +
+                                 session.relay_calls("MessageBoxW"), [True] * 4, session.name)
+                handles += [w["handle"] for w in session.windows() if w["cls"] == "VarnelWindow"]
             self.assertIn(s.read_bytes(), [old.replace("样式=3", "样式=1").replace(
-                "窗口句柄=0", f"窗口句柄={w['handle']}").encode("gbk") for w in s.windows()
-                if w["cls"] == "VarnelWindow"])
+                "窗口句柄=0", f"窗口句柄={handle}").encode("gbk") for handle in handles])
 
 
 if __name__ == "__main__":

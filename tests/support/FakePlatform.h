@@ -75,6 +75,8 @@ public:
     std::map<std::string, std::string> registry;  // "HKLM key\\name" -> value
     bool shutdownAccepted = true;                 // what Windows answers a shutdown request
     NativeHandle desktop = 0;  // the "ProgMan" window, its first child desktop + 1; 0 = none
+    bool otherCopy = false;    // another copy of this session holds the claim
+    enum class NewCopy { TakesClaim, Stalls, NotStarted } newCopy{};  // what startProcess starts
     std::function<void(WindowId)> onModal;  // plays the user in a modal window, which then closes
     std::function<void()> whileBoxOpen;     // what happens before the user answers a box
     std::function<int(const std::vector<MenuItem>&)> onPopupMenu;  // returns the choice
@@ -201,7 +203,14 @@ public:
         }
         return logged(registryPath(root, key, name).insert(4, " delete"), !refused);
     }
-    bool startProcess(Text commandLine) override { return logged("start " + commandLine, true); }
+    bool claimInstance() override { return logged("claim", holding_ = holding_ || !otherCopy); }
+    void releaseInstance() override { holding_ = logged("release", false); }
+    bool instanceTakenOver() override { return otherCopy; }
+    void askRunningCopyToShow() override { logged("show the running copy", 0); }
+    bool startProcess(Text commandLine) override {
+        otherCopy = otherCopy || (!holding_ && newCopy == NewCopy::TakesClaim);  // at its entry
+        return logged("start " + commandLine, newCopy != NewCopy::NotStarted);
+    }
     void exitProcess(int code) override { logged("exit " + std::to_string(code), 0); }
     bool requestSystemShutdown(bool force) override {
         return logged(force ? "shutdown 1" : "shutdown 0", shutdownAccepted);
@@ -417,6 +426,7 @@ private:
     WindowId lastWindow_ = 0;
     std::deque<int> answers_;
     std::set<std::string> locked_;
+    bool holding_ = false;  // this copy holds the claim
 };
 
 }  // namespace varnel::testing

@@ -63,6 +63,10 @@ TEST(StartUp, EveryStartSetsUpTheClockAndDoesWhatItsSettingsSay) {
         f.registry["HKCU " + std::string(keys::kRunKey) + "\\devora"] =
             "\"" + f.exeDir + "\\varnel.exe\"";
         f.answerNextMessageBox(answer);
+        f.onModal = [&](WindowId) {  // a second start while the first-start wizard waits
+            f.fire(p.mainWindow, "", EventKind::ShowAsked);
+            EXPECT_FALSE(f.windowVisible(p.mainWindow));
+        };
         runProgram(p);
         const WindowId main = p.mainWindow;
         const auto at = [&](const char* call) {
@@ -85,7 +89,7 @@ TEST(StartUp, EveryStartSetsUpTheClockAndDoesWhatItsSettingsSay) {
                   std::to_string(f.nativeHandle(main)) + "|1");
         EXPECT_EQ(f.hotkeys.size(), 4u);
         EXPECT_EQ(f.trayWindow, main);
-        EXPECT_EQ(f.calls("modal").size(), settings ? 0u : 1u);
+        EXPECT_EQ(f.calls("modal").size() + f.calls("front").size(), settings ? 0u : 2u);
         EXPECT_EQ(f.calls("HK"), Log{});
         EXPECT_EQ(f.control(main, "图片框1").picture, kIcon);
         // A Monday: the date, the weekday and the hotkey hints, no logo.
@@ -199,13 +203,22 @@ TEST(StartUp, AClockLostWithTheDesktopComesBackAndJoinsTheNextOne) {
     }
 }
 
-// WM_CLOSE, as an installer sends it to the clock, ends the program as the
-// menu's "退出" does; closing its countdown window ends only that window.
-TEST(StartUp, AClockClosedFromOutsideExitsAsTheMenuDoes) {
-    FakePlatform f;
-    Program p{f};
+// From outside: a second start in the session, before it writes anything, only
+// asks the running copy to show its clock, as "显示" does. WM_CLOSE, as an installer
+// sends it to the clock, ends the program as the menu's "退出" does; closing its
+// countdown window ends only that window.
+TEST(StartUp, AskedFromOutsideTheClockShowsOrExitsAsTheMenuDoes) {
+    FakePlatform f, second;
+    Program p{f}, secondStart{second};
+    second.otherCopy = true;
+    runProgram(secondStart);
+    EXPECT_EQ(second.log, (Log{"claim", "show the running copy"}));
+    EXPECT_TRUE(second.files.empty() && second.windowCount() == 0);
     restoreDefaults(p);
     runProgram(p);
+    hideMainWindow(p);
+    f.fire(p.mainWindow, "", EventKind::ShowAsked);
+    EXPECT_TRUE(f.windowVisible(p.mainWindow));
     setSystemKeptAwake(p, true);
     openCountdownWindow(p, false);
     f.close(p.countdownWindow);

@@ -106,9 +106,9 @@ TEST_F(WizardTest, TheButtonsFollowThePageRuleAndTheLastPageFinishes) {
                    "box 0x24 设置已经成功，重启后生效！: 设置成功! 程序重启后生效。\r\n "
                    "是否立刻重启？ \r\n‘是’为立刻重新启动程序"}));
     EXPECT_EQ(program.settings.readSetting("关机时间", "小时"), "21");
-    EXPECT_EQ(Log(fake.log.end() - 8, fake.log.end()),
+    EXPECT_EQ(Log(fake.log.end() - 9, fake.log.end()),
               (Log{"unhotkey 0", "unhotkey 0", "unhotkey 0", "unhotkey 0", "pending", "untray",
-                   kStart, "exit 0"}));
+                   "release", kStart, "exit 0"}));
 }
 
 // Each box keeps its range while typed into; the spin steps the box that last
@@ -308,6 +308,40 @@ TEST_F(WizardTest, ASaveOrRestoreThatCannotWriteSaysSoAndRestartsNothing) {
                    "Windows启动。"}));
     EXPECT_EQ(savedAtBox, "真真真假");  // each warning after its write of the file
     EXPECT_EQ(fake.calls("start"), Log{kStart});
+}
+
+// A new copy that cannot be started, or does not take the claim within 10 s: this
+// one takes back its claim, hotkeys (no box for one taken meanwhile) and tray icon,
+// says so and runs on. Saved in the first-start wizard, start-up then sets them up.
+TEST_F(WizardTest, ARestartWhoseNewCopyDoesNotComeUpLeavesThisOneRunning) {
+    using NewCopy = testing::FakePlatform::NewCopy;
+    const std::string box =
+        "box 0x30 无法重新启动: 设置已保存，但程序无法重新启动。\r\n"
+        "新的设置将在下次启动程序时生效。";
+    fake.files.clear();
+    fake.newCopy = NewCopy::NotStarted;
+    fake.onModal = [&](WindowId) {
+        fake.setSelection(program.configWizard, kTabs, kFinishPage);
+        fake.answerNextMessageBox(kIdYes);
+        fake.answerNextMessageBox(kIdOk);
+        click(kNextButton);
+        EXPECT_EQ(Log(fake.log.end() - 3, fake.log.end()), (Log{kStart, "claim", box}));
+    };
+    runProgram(program);
+    EXPECT_EQ(fake.calls("hotkey").size(), 4u);  // once, by start-up
+    fake.taken = {fake.hotkeys.back()};
+    fake.newCopy = NewCopy::Stalls;
+    open(kFinishPage);
+    fake.log.clear();
+    fake.answerNextMessageBox(kIdYes);
+    fake.answerNextMessageBox(kIdOk);
+    fire(kRestoreLabel, EventKind::DoubleClicked);
+    EXPECT_EQ(fake.calls("pause 100").size(), 100u);
+    EXPECT_EQ(Log(fake.log.end() - 7, fake.log.end()),
+              (Log{"claim", "hotkey 0x4002 121", "hotkey 0x4002 122", "hotkey 0x4002 123",
+                   "hotkey 0x4002 120", "tray " + fake.exeDir + "\\图标.ico Varnel程序", box}));
+    EXPECT_EQ(fake.hotkeys.size() * 10 + (fake.trayWindow == program.mainWindow), 31u);
+    EXPECT_TRUE(fake.calls("exit").empty() && program.configWizard == 0);
 }
 
 // "devora" under HKLM and HKCU, a letter each: 'o' this copy's as it writes it,

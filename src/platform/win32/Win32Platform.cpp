@@ -25,6 +25,7 @@ Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
     dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+    showAsked_ = RegisterWindowMessageW(L"Varnel.ShowAsked");
 
     WNDCLASSEXW window{};
     window.cbSize = sizeof window;
@@ -69,6 +70,14 @@ Win32Platform::~Win32Platform() {
     UnregisterClassW(kWindowClass, instance_);
     UnregisterClassW(kCanvasClass, instance_);
     UnregisterClassW(kListenerClass, instance_);
+    if (claimed_) {
+        ReleaseMutex(claim_);
+    }
+    for (const HANDLE handle : {claim_, handover_}) {
+        if (handle) {
+            CloseHandle(handle);
+        }
+    }
 }
 
 WindowState* Win32Platform::find(WindowId window) {

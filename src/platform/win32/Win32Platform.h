@@ -53,6 +53,10 @@ public:
     bool deleteRegistryValue(RegistryRoot root, const std::string& key,
                              const std::string& valueName) override;
 
+    bool claimInstance() override;
+    void releaseInstance() override;
+    bool instanceTakenOver() override;
+    void askRunningCopyToShow() override;
     bool startProcess(const std::string& commandLine) override;
     void exitProcess(int exitCode) override;
     bool requestSystemShutdown(bool force) override;
@@ -192,6 +196,10 @@ private:
     HINSTANCE instance_;
     int dpi_ = 96;
     UINT taskbarCreated_ = 0;
+    UINT showAsked_ = 0;      // posted to the listener by a second start (Instance.cpp)
+    HANDLE claim_ = nullptr;  // the session's claim, owned while claimed_
+    bool claimed_ = false;
+    HANDLE handover_ = nullptr;  // while the claim is let go for a new copy
     bool shuttingDown_ = false;
 
     std::map<WindowId, std::unique_ptr<WindowState>> windows_;

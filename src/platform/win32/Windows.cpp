@@ -263,6 +263,10 @@ LRESULT Win32Platform::listenerMessage(WindowState& window, UINT message, WPARAM
         PostMessageW(window.hwnd, WM_CLOSE, 0, 0);
         return 0;
     }
+    if (message == showAsked_) {
+        emit(window, "", EventKind::ShowAsked);
+        return 0;
+    }
     if (message == taskbarCreated_) {
         if (window.trayWanted) {
             showTrayIcon(window, NIM_ADD);  // Explorer restarted: its new taskbar is empty
