@@ -106,7 +106,7 @@ class Program(unittest.TestCase):
             s.start()
             s.wait_window(cls="#32770")
             s.keys("Return")
-            s.wait_start_up()
+            s.wait_for(lambda: s.setting("句柄", "窗口句柄"), WAIT, "start-up")  # style 1 is there
             s.wait_for(lambda: time.time() > minute + 2, 80, "the shutdown minute")
             window = s.window(text=COUNTDOWN)
             self.assertTrue(window["exstyle"] & 0x8, "WS_EX_TOPMOST: still above all")
