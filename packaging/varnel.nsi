@@ -4,7 +4,7 @@
 ; TARGET amd64-unicode for the x86_64 build (tests under wine64 where 32-bit programs cannot run).
 ; Per user into %LOCALAPPDATA%\Programs\Varnel without administrator rights; /ALLUSERS (or the
 ; first page's choice) into %ProgramFiles%\Varnel, elevated. It talks to a running program only
-; through its main window: WM_CLOSE, then, after 5 s, TerminateProcess.
+; through its hidden listener window: WM_CLOSE, then, after 5 s, TerminateProcess.
 !ifdef TARGET
 Target ${TARGET}
 !else
@@ -24,7 +24,7 @@ ManifestDPIAware true
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define RUN_VALUE "devora"
 !define EXE "varnel.exe"
-!define WINDOW_CLASS "VarnelWindow"
+!define LISTENER_CLASS "VarnelListener" ; the program's hidden top-level window
 !define UNINSTALLER "uninstall.exe"
 
 Name "Varnel"
@@ -103,54 +103,35 @@ Function ${un}ElevateIfNeeded
     ${EndIf}
 FunctionEnd
 
-; Ends every instance of this install's varnel.exe: WM_CLOSE to its main window (no owner;
-; top-level, or set into the desktop's first child), up to 5 s for it to end, then by force.
+; Ends every instance of this install's varnel.exe: WM_CLOSE to its hidden top-level listener
+; window, which the program takes as its own exit whatever windows it has open (set into the
+; desktop, the clock is no top-level window, while its countdown and configuration windows, of
+; the same class, are); up to 5 s for it to end, then by force.
 Function ${un}EndRunning
-    FindWindow $R8 "Progman"
-    System::Call "user32::GetWindow(p R8, i 5) p .R8" ; GW_CHILD
-    StrCpy $R9 0 ; rounds: a window ended changes the list, so each round starts afresh
+    StrCpy $R1 0
+    StrCpy $R9 0 ; programs ended: one that outlives TerminateProcess is not tried forever
     ${Do}
-        StrCpy $R0 0 ; parent: 0 (top level), then the desktop's child
-        StrCpy $R6 0 ; a process found this round
-        ${Do}
-            StrCpy $R1 0
-            ${Do}
-                FindWindow $R1 "${WINDOW_CLASS}" "" $R0 $R1
-                ${IfThen} $R1 == 0 ${|} ${ExitDo} ${|}
-                System::Call "user32::GetWindow(p R1, i 4) p .R2" ; GW_OWNER
-                ${IfThen} $R2 != 0 ${|} ${Continue} ${|}
-                System::Call "user32::GetWindowThreadProcessId(p R1, *i .R3)"
-                ; SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE
-                System::Call "kernel32::OpenProcess(i 0x101001, i 0, i R3) p .R4"
-                ${IfThen} $R4 == 0 ${|} ${Continue} ${|}
-                System::Call "kernel32::QueryFullProcessImageNameW(p R4, i 0, w .R5, *i ${NSIS_MAX_STRLEN}) i .R7"
-                ${If} $R7 != 0
-                ${AndIf} $R5 == "$INSTDIR\${EXE}"
-                    StrCpy $R6 1
-                    StrCpy $WasRunning 1
-                    System::Call "user32::PostMessageW(p R1, i ${WM_CLOSE}, p 0, p 0)"
-                    System::Call "kernel32::WaitForSingleObject(p R4, i 5000) i .R7"
-                    ${If} $R7 != 0
-                        System::Call "kernel32::TerminateProcess(p R4, i 1)"
-                        System::Call "kernel32::WaitForSingleObject(p R4, i 5000)"
-                    ${EndIf}
-                ${EndIf}
-                System::Call "kernel32::CloseHandle(p R4)"
-                ${IfThen} $R6 == 1 ${|} ${ExitDo} ${|}
-            ${Loop}
-            ${If} $R6 == 1
-            ${OrIf} $R0 == $R8
-            ${OrIf} $R8 == 0
-                ${ExitDo}
+        FindWindow $R1 "${LISTENER_CLASS}" "" 0 $R1
+        ${IfThen} $R1 == 0 ${|} ${ExitDo} ${|}
+        System::Call "user32::GetWindowThreadProcessId(p R1, *i .R3)"
+        ; SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE
+        System::Call "kernel32::OpenProcess(i 0x101001, i 0, i R3) p .R4"
+        ${IfThen} $R4 == 0 ${|} ${Continue} ${|}
+        System::Call "kernel32::QueryFullProcessImageNameW(p R4, i 0, w .R5, *i ${NSIS_MAX_STRLEN}) i .R7"
+        ${If} $R7 != 0
+        ${AndIf} $R5 == "$INSTDIR\${EXE}"
+            StrCpy $WasRunning 1
+            System::Call "user32::PostMessageW(p R1, i ${WM_CLOSE}, p 0, p 0)"
+            System::Call "kernel32::WaitForSingleObject(p R4, i 5000) i .R7"
+            ${If} $R7 != 0
+                System::Call "kernel32::TerminateProcess(p R4, i 1)"
+                System::Call "kernel32::WaitForSingleObject(p R4, i 5000)"
             ${EndIf}
-            StrCpy $R0 $R8
-        ${Loop}
-        IntOp $R9 $R9 + 1
-        ${If} $R6 != 1
-        ${OrIf} $R9 >= 20
-            ${ExitDo}
+            StrCpy $R1 0 ; the list changed: from its top again
+            IntOp $R9 $R9 + 1
         ${EndIf}
-    ${Loop}
+        System::Call "kernel32::CloseHandle(p R4)"
+    ${LoopUntil} $R9 >= 20
 FunctionEnd
 !macroend
 !insertmacro ChooseMode ""
