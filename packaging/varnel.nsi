@@ -5,6 +5,7 @@
 ; Per user into %LOCALAPPDATA%\Programs\Varnel without administrator rights; /ALLUSERS (or the
 ; first page's choice) into %ProgramFiles%\Varnel, elevated. It talks to a running program only
 ; through its hidden listener window: WM_CLOSE, then, after 5 s, TerminateProcess.
+; VARNEL_TEST_AS_USER (tests only, never scripts/package) takes the unelevated branch under Wine.
 !ifdef TARGET
 Target ${TARGET}
 !else
@@ -47,6 +48,7 @@ VIAddVersionKey /LANG=2052 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=2052 "LegalCopyright" "Varnel"
 
 Var AllUsers       ; 1: for all users (elevated)
+Var Elevated       ; 1: the elevated restart of an unelevated run (/ELEVATED)
 Var WasRunning     ; 1: a running program was ended and is started again afterwards
 Var ChosenFolder   ; 1: /D= or the directory page chose the folder
 Var PerUserRadio
@@ -71,8 +73,16 @@ Page custom ModePage ModePageLeave
 
 ; ---- both: the mode, elevation, ending a running program ----
 
-; Reads /ALLUSERS; without administrator rights starts this program again elevated
-; (the same options) and ends.
+; Deletes the start-with-Windows value only where it names this install's exe.
+!macro DeleteOwnRunValue root
+    ReadRegStr $0 ${root} "${RUN_KEY}" "${RUN_VALUE}"
+    ${If} $0 == '"$INSTDIR\${EXE}"'
+    ${OrIf} $0 == "$INSTDIR\${EXE}"
+        DeleteRegValue ${root} "${RUN_KEY}" "${RUN_VALUE}"
+    ${EndIf}
+!macroend
+
+; Reads /ALLUSERS and the mark of an elevated restart (/ELEVATED).
 !macro ChooseMode un
 Function ${un}ChooseMode
     ${GetParameters} $0
@@ -81,26 +91,68 @@ Function ${un}ChooseMode
     ${IfNot} ${Errors}
         StrCpy $AllUsers 1
     ${EndIf}
+    ClearErrors
+    ${GetOptions} $0 "/ELEVATED" $1
+    ${IfNot} ${Errors}
+        StrCpy $Elevated 1
+    ${EndIf}
 FunctionEnd
 
+; For all users without administrator rights: this program again, elevated and marked, so that
+; it never asks twice; its exit code becomes this one's.
 Function ${un}ElevateIfNeeded
-    ${If} $AllUsers == 1
-        UserInfo::GetAccountType
-        Pop $0
-        ${If} $0 != "Admin"
-            ${GetParameters} $0
-            ClearErrors
-            ExecShellWait "runas" "$EXEPATH" "/ALLUSERS $0"
-            ${If} ${Errors} ; refused, or no administrator at hand
-                MessageBox MB_ICONEXCLAMATION "为所有用户安装或卸载需要管理员权限。" /SD IDOK
-                SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
-            ${EndIf}
-            Quit
-        ${EndIf}
-        SetShellVarContext all
-    ${Else}
+    ${If} $AllUsers != 1
         SetShellVarContext current
+        Return
     ${EndIf}
+    SetShellVarContext all
+    UserInfo::GetAccountType
+    Pop $0
+!ifdef VARNEL_TEST_AS_USER ; test builds only: a standard user until elevated
+    ${IfThen} $Elevated != 1 ${|} StrCpy $0 "User" ${|}
+!endif
+    ${If} $0 == "Admin"
+        Return
+    ${EndIf}
+    StrCpy $3 0
+    ${IfThen} $Elevated != 1 ${|} Call ${un}RunElevated ${|}
+    ${If} $3 == 0 ; refused, no administrator at hand, or elevated yet without the rights
+        MessageBox MB_ICONEXCLAMATION "为所有用户安装或卸载需要管理员权限。" /SD IDOK
+        SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
+    ${EndIf}
+    Quit
+FunctionEnd
+
+; $3: 0 where the elevated restart could not start.
+Function ${un}RunElevated
+    ; The user's arguments (/ALLUSERS too, as the first page may have chosen it); NSIS keeps /D=
+    ; and _?= (both last) out of $CMDLINE: from $INSTDIR.
+    ${GetParameters} $1
+    StrCpy $1 "/ALLUSERS $1 /ELEVATED"
+!if "${un}" == "un."
+    StrCpy $1 "$1 _?=$INSTDIR"
+!else
+    ${IfThen} $ChosenFolder == 1 ${|} StrCpy $1 "$1 /D=$INSTDIR" ${|}
+!endif
+    ; SHELLEXECUTEINFOW with SEE_MASK_NOCLOSEPROCESS; nShow and dwHotKey pointer-wide, so that
+    ; the layout needs no padding on either architecture.
+    System::Call '*(&l4, i 0x40, p $HWNDPARENT, w "runas", w "$EXEPATH", w r1, p 0, p ${SW_SHOWNORMAL}, p, p, p, p, p, p, p) p .r2'
+    System::Call 'shell32::ShellExecuteExW(p r2) i .r3'
+    System::Call '*$2(i, i, p, p, p, p, p, p, p, p, p, p, p, p, p .r4)'
+    System::Free $2
+    ${IfThen} $3 == 0 ${|} Return ${|}
+    HideWindow
+    System::Call 'kernel32::WaitForSingleObject(p r4, i -1)'
+    System::Call 'kernel32::GetExitCodeProcess(p r4, *i .r5)'
+    System::Call 'kernel32::CloseHandle(p r4)'
+    SetErrorLevel $5
+!if "${un}" == "un."
+    ; An administrator may have elevated for this user ("over the shoulder"): the elevated
+    ; uninstaller had the administrator's HKEY_CURRENT_USER, not this user's.
+    ${If} $5 == 0
+        !insertmacro DeleteOwnRunValue HKCU
+    ${EndIf}
+!endif
 FunctionEnd
 
 ; Ends every instance of this install's varnel.exe: WM_CLOSE to its hidden top-level listener
@@ -257,15 +309,6 @@ Function un.onInit
     Call un.ChooseMode
     Call un.ElevateIfNeeded
 FunctionEnd
-
-; Deletes the start-with-Windows value only where it names this install's exe.
-!macro DeleteOwnRunValue root
-    ReadRegStr $0 ${root} "${RUN_KEY}" "${RUN_VALUE}"
-    ${If} $0 == '"$INSTDIR\${EXE}"'
-    ${OrIf} $0 == "$INSTDIR\${EXE}"
-        DeleteRegValue ${root} "${RUN_KEY}" "${RUN_VALUE}"
-    ${EndIf}
-!macroend
 
 Section "Uninstall"
     Call un.EndRunning
