@@ -4,7 +4,8 @@
 ; TARGET amd64-unicode for the x86_64 build (tests under wine64 where 32-bit programs cannot run).
 ; Per user into %LOCALAPPDATA%\Programs\Varnel without administrator rights; /ALLUSERS (or the
 ; first page's choice) into %ProgramFiles%\Varnel, elevated. It talks to a running program only
-; through its main window: WM_CLOSE, then, after 5 s, TerminateProcess.
+; through its hidden listener window: WM_CLOSE, then, after 5 s, TerminateProcess.
+; VARNEL_TEST_AS_USER (tests only, never scripts/package) takes the unelevated branch under Wine.
 !ifdef TARGET
 Target ${TARGET}
 !else
@@ -24,7 +25,7 @@ ManifestDPIAware true
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define RUN_VALUE "devora"
 !define EXE "varnel.exe"
-!define WINDOW_CLASS "VarnelWindow"
+!define LISTENER_CLASS "VarnelListener" ; the program's hidden top-level window
 !define UNINSTALLER "uninstall.exe"
 
 Name "Varnel"
@@ -47,6 +48,7 @@ VIAddVersionKey /LANG=2052 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=2052 "LegalCopyright" "Varnel"
 
 Var AllUsers       ; 1: for all users (elevated)
+Var Elevated       ; 1: the elevated restart of an unelevated run (/ELEVATED)
 Var WasRunning     ; 1: a running program was ended and is started again afterwards
 Var ChosenFolder   ; 1: /D= or the directory page chose the folder
 Var PerUserRadio
@@ -71,8 +73,16 @@ Page custom ModePage ModePageLeave
 
 ; ---- both: the mode, elevation, ending a running program ----
 
-; Reads /ALLUSERS; without administrator rights starts this program again elevated
-; (the same options) and ends.
+; Deletes the start-with-Windows value only where it names this install's exe.
+!macro DeleteOwnRunValue root
+    ReadRegStr $0 ${root} "${RUN_KEY}" "${RUN_VALUE}"
+    ${If} $0 == '"$INSTDIR\${EXE}"'
+    ${OrIf} $0 == "$INSTDIR\${EXE}"
+        DeleteRegValue ${root} "${RUN_KEY}" "${RUN_VALUE}"
+    ${EndIf}
+!macroend
+
+; Reads /ALLUSERS and the mark of an elevated restart (/ELEVATED).
 !macro ChooseMode un
 Function ${un}ChooseMode
     ${GetParameters} $0
@@ -81,76 +91,99 @@ Function ${un}ChooseMode
     ${IfNot} ${Errors}
         StrCpy $AllUsers 1
     ${EndIf}
-FunctionEnd
-
-Function ${un}ElevateIfNeeded
-    ${If} $AllUsers == 1
-        UserInfo::GetAccountType
-        Pop $0
-        ${If} $0 != "Admin"
-            ${GetParameters} $0
-            ClearErrors
-            ExecShellWait "runas" "$EXEPATH" "/ALLUSERS $0"
-            ${If} ${Errors} ; refused, or no administrator at hand
-                MessageBox MB_ICONEXCLAMATION "为所有用户安装或卸载需要管理员权限。" /SD IDOK
-                SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
-            ${EndIf}
-            Quit
-        ${EndIf}
-        SetShellVarContext all
-    ${Else}
-        SetShellVarContext current
+    ClearErrors
+    ${GetOptions} $0 "/ELEVATED" $1
+    ${IfNot} ${Errors}
+        StrCpy $Elevated 1
     ${EndIf}
 FunctionEnd
 
-; Ends every instance of this install's varnel.exe: WM_CLOSE to its main window (no owner;
-; top-level, or set into the desktop's first child), up to 5 s for it to end, then by force.
+; For all users without administrator rights: this program again, elevated and marked, so that
+; it never asks twice; its exit code becomes this one's.
+Function ${un}ElevateIfNeeded
+    ${If} $AllUsers != 1
+        SetShellVarContext current
+        Return
+    ${EndIf}
+    SetShellVarContext all
+    UserInfo::GetAccountType
+    Pop $0
+!ifdef VARNEL_TEST_AS_USER ; test builds only: a standard user until elevated
+    ${IfThen} $Elevated != 1 ${|} StrCpy $0 "User" ${|}
+!endif
+    ${If} $0 == "Admin"
+        Return
+    ${EndIf}
+    StrCpy $3 0
+    ${IfThen} $Elevated != 1 ${|} Call ${un}RunElevated ${|}
+    ${If} $3 == 0 ; refused, no administrator at hand, or elevated yet without the rights
+        MessageBox MB_ICONEXCLAMATION "为所有用户安装或卸载需要管理员权限。" /SD IDOK
+        SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
+    ${EndIf}
+    Quit
+FunctionEnd
+
+; $3: 0 where the elevated restart could not start.
+Function ${un}RunElevated
+    ; The user's arguments (/ALLUSERS too, as the first page may have chosen it); NSIS keeps /D=
+    ; and _?= (both last) out of $CMDLINE: from $INSTDIR.
+    ${GetParameters} $1
+    StrCpy $1 "/ALLUSERS $1 /ELEVATED"
+!if "${un}" == "un."
+    StrCpy $1 "$1 _?=$INSTDIR"
+!else
+    ${IfThen} $ChosenFolder == 1 ${|} StrCpy $1 "$1 /D=$INSTDIR" ${|}
+!endif
+    ; SHELLEXECUTEINFOW with SEE_MASK_NOCLOSEPROCESS; nShow and dwHotKey pointer-wide, so that
+    ; the layout needs no padding on either architecture.
+    System::Call '*(&l4, i 0x40, p $HWNDPARENT, w "runas", w "$EXEPATH", w r1, p 0, p ${SW_SHOWNORMAL}, p, p, p, p, p, p, p) p .r2'
+    System::Call 'shell32::ShellExecuteExW(p r2) i .r3'
+    System::Call '*$2(i, i, p, p, p, p, p, p, p, p, p, p, p, p, p .r4)'
+    System::Free $2
+    ${IfThen} $3 == 0 ${|} Return ${|}
+    HideWindow
+    System::Call 'kernel32::WaitForSingleObject(p r4, i -1)'
+    System::Call 'kernel32::GetExitCodeProcess(p r4, *i .r5)'
+    System::Call 'kernel32::CloseHandle(p r4)'
+    SetErrorLevel $5
+!if "${un}" == "un."
+    ; An administrator may have elevated for this user ("over the shoulder"): the elevated
+    ; uninstaller had the administrator's HKEY_CURRENT_USER, not this user's.
+    ${If} $5 == 0
+        !insertmacro DeleteOwnRunValue HKCU
+    ${EndIf}
+!endif
+FunctionEnd
+
+; Ends every instance of this install's varnel.exe: WM_CLOSE to its hidden top-level listener
+; window, which the program takes as its own exit whatever windows it has open (set into the
+; desktop, the clock is no top-level window, while its countdown and configuration windows, of
+; the same class, are); up to 5 s for it to end, then by force.
 Function ${un}EndRunning
-    FindWindow $R8 "Progman"
-    System::Call "user32::GetWindow(p R8, i 5) p .R8" ; GW_CHILD
-    StrCpy $R9 0 ; rounds: a window ended changes the list, so each round starts afresh
+    StrCpy $R1 0
+    StrCpy $R9 0 ; programs ended: one that outlives TerminateProcess is not tried forever
     ${Do}
-        StrCpy $R0 0 ; parent: 0 (top level), then the desktop's child
-        StrCpy $R6 0 ; a process found this round
-        ${Do}
-            StrCpy $R1 0
-            ${Do}
-                FindWindow $R1 "${WINDOW_CLASS}" "" $R0 $R1
-                ${IfThen} $R1 == 0 ${|} ${ExitDo} ${|}
-                System::Call "user32::GetWindow(p R1, i 4) p .R2" ; GW_OWNER
-                ${IfThen} $R2 != 0 ${|} ${Continue} ${|}
-                System::Call "user32::GetWindowThreadProcessId(p R1, *i .R3)"
-                ; SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE
-                System::Call "kernel32::OpenProcess(i 0x101001, i 0, i R3) p .R4"
-                ${IfThen} $R4 == 0 ${|} ${Continue} ${|}
-                System::Call "kernel32::QueryFullProcessImageNameW(p R4, i 0, w .R5, *i ${NSIS_MAX_STRLEN}) i .R7"
-                ${If} $R7 != 0
-                ${AndIf} $R5 == "$INSTDIR\${EXE}"
-                    StrCpy $R6 1
-                    StrCpy $WasRunning 1
-                    System::Call "user32::PostMessageW(p R1, i ${WM_CLOSE}, p 0, p 0)"
-                    System::Call "kernel32::WaitForSingleObject(p R4, i 5000) i .R7"
-                    ${If} $R7 != 0
-                        System::Call "kernel32::TerminateProcess(p R4, i 1)"
-                        System::Call "kernel32::WaitForSingleObject(p R4, i 5000)"
-                    ${EndIf}
-                ${EndIf}
-                System::Call "kernel32::CloseHandle(p R4)"
-                ${IfThen} $R6 == 1 ${|} ${ExitDo} ${|}
-            ${Loop}
-            ${If} $R6 == 1
-            ${OrIf} $R0 == $R8
-            ${OrIf} $R8 == 0
-                ${ExitDo}
+        FindWindow $R1 "${LISTENER_CLASS}" "" 0 $R1
+        ${IfThen} $R1 == 0 ${|} ${ExitDo} ${|}
+        System::Call "user32::GetWindowThreadProcessId(p R1, *i .R3)"
+        ; SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE
+        System::Call "kernel32::OpenProcess(i 0x101001, i 0, i R3) p .R4"
+        ${IfThen} $R4 == 0 ${|} ${Continue} ${|}
+        System::Call "kernel32::QueryFullProcessImageNameW(p R4, i 0, w .R5, *i ${NSIS_MAX_STRLEN}) i .R7"
+        ${If} $R7 != 0
+        ${AndIf} $R5 == "$INSTDIR\${EXE}"
+            StrCpy $WasRunning 1
+            System::Call "user32::PostMessageW(p R1, i ${WM_CLOSE}, p 0, p 0)"
+            System::Call "kernel32::WaitForSingleObject(p R4, i 5000) i .R7"
+            ${If} $R7 != 0
+                System::Call "kernel32::TerminateProcess(p R4, i 1)"
+                System::Call "kernel32::WaitForSingleObject(p R4, i 5000)"
             ${EndIf}
-            StrCpy $R0 $R8
-        ${Loop}
-        IntOp $R9 $R9 + 1
-        ${If} $R6 != 1
-        ${OrIf} $R9 >= 20
-            ${ExitDo}
+            StrCpy $R1 0 ; the list changed: from its top again
+            IntOp $R9 $R9 + 1
         ${EndIf}
-    ${Loop}
+        System::Call "kernel32::CloseHandle(p R4)"
+    ${LoopUntil} $R9 >= 20
 FunctionEnd
 !macroend
 !insertmacro ChooseMode ""
@@ -276,15 +309,6 @@ Function un.onInit
     Call un.ChooseMode
     Call un.ElevateIfNeeded
 FunctionEnd
-
-; Deletes the start-with-Windows value only where it names this install's exe.
-!macro DeleteOwnRunValue root
-    ReadRegStr $0 ${root} "${RUN_KEY}" "${RUN_VALUE}"
-    ${If} $0 == '"$INSTDIR\${EXE}"'
-    ${OrIf} $0 == "$INSTDIR\${EXE}"
-        DeleteRegValue ${root} "${RUN_KEY}" "${RUN_VALUE}"
-    ${EndIf}
-!macroend
 
 Section "Uninstall"
     Call un.EndRunning

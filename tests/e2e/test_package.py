@@ -1,8 +1,7 @@
 """What people download: scripts/package run in clones of this repository, the zip and its sums
 checked and built again elsewhere, signing, bad input; the installer under Wine from a silent
-install to the uninstall (per user), and with preset settings for all users."""
+install to the uninstall (per user), and for all users: a preset, a standard user's elevation."""
 
-import contextlib
 import hashlib
 import os
 import pathlib
@@ -15,8 +14,8 @@ import unittest
 import zipfile
 import zlib
 
-from harness import EXE, RUN_KEYS, SETTINGS, WAIT, WIZARD, WORK, Session, controls, \
-    scenario_settings, settings_text
+from harness import COUNTDOWN, EXE, RUN_KEYS, SETTINGS, WAIT, WIZARD, WORK, Session, controls, \
+    find_control, scenario_settings, settings_text
 
 SOURCE = os.environ.get("VARNEL_SOURCE", "")
 # The installer the Wine scenarios run: the product, or its x86_64 twin under wine64.
@@ -55,6 +54,19 @@ def verified(path, cert):
 
 def exe_in(archive):
     return zipfile.ZipFile(archive).read("Varnel/" + EXE)
+
+
+def as_user(built):
+    """The installer of a package built again with VARNEL_TEST_AS_USER, which takes the path of a
+    standard user (its account "User" until elevated) under Wine, whose user is an administrator."""
+    os.makedirs(stage := os.path.join(WORKDIR, "as-user"), exist_ok=True)
+    pathlib.Path(stage, EXE).write_bytes(exe_in(built["zip"]))
+    shutil.copy(os.path.join(CLONE, "assets", "varnel.ico"), stage)
+    done = run("makensis", "-INPUTCHARSET", "UTF8", "-DVARNEL_TEST_AS_USER", f"-DSTAGE={stage}",
+               f"-DVERSION={built['zip'].name.split('-')[1]}", f"-DOUTFILE={stage}/as-user.exe",
+               *["-DTARGET=amd64-unicode"] * (ARCH == "x86_64"), f"{CLONE}/packaging/varnel.nsi")
+    assert done.returncode == 0, done.stdout
+    return f"{stage}/as-user.exe"
 
 
 def setUpModule():
@@ -120,11 +132,11 @@ class Package(unittest.TestCase):
         dist = lambda: {p.name: p.read_bytes() for p in pathlib.Path(other, "dist").iterdir()}
         before = dist()
         tools, no_git = os.path.join(WORKDIR, "bin"), os.path.join(WORKDIR, "no-git")
-        os.makedirs(tools, exist_ok=True)
+        for folder in (tools, no_git):
+            shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(tools)
         for tool in ("bash", "env", "dirname"):
-            with contextlib.suppress(FileExistsError):
-                os.symlink(shutil.which(tool), os.path.join(tools, tool))
-        shutil.rmtree(no_git, ignore_errors=True)
+            os.symlink(shutil.which(tool), os.path.join(tools, tool))
         shutil.copytree(os.path.join(other, "scripts"), os.path.join(no_git, "scripts"))
         with open(os.path.join(other, "CMakeLists.txt"), "a") as f:
             f.write("\n")
@@ -153,9 +165,7 @@ class Installer(unittest.TestCase):
     def test_install_upgrade_and_uninstall_for_one_user(self):
         with Session(self.id(), relay=["shell32.Shell_NotifyIconW", "user32.UnregisterHotKey"]) as s:
             self.install(s, BUILT[ARCH]["setup"], "/S")
-            name = next(n for n in os.listdir(os.path.join(s.prefix, "drive_c", "users"))
-                        if n != "Public")
-            user = "C:\\users\\" + name
+            user = next(f"C:\\users\\{n}" for n in os.listdir(self.at(s, "C:\\users")) if n != "Public")
             profile = user + "\\AppData\\Roaming"
             folder = f"{user}\\AppData\\Local\\Programs\\Varnel"
             exe, s.data_dir = folder + "\\" + EXE, self.at(s, folder)
@@ -172,13 +182,18 @@ class Installer(unittest.TestCase):
                 "QuietUninstallString": f'"{folder}\\uninstall.exe" /S'})
             self.assertEqual(s.windows(), [], "a silent install starts nothing")
 
-            # The first start: the defaults beside the exe, the configuration window.
+            # The first start, the clock set into the desktop: the defaults beside the exe, the
+            # configuration window; then the countdown window (ctrl+F9), of the clock's class.
+            s.spawn("progman_fixture.exe").report()
             old = s.start(os.path.join(s.data_dir, EXE))
             s.close(s.wait_window(text=WIZARD))
             handle = s.wait_start_up()
+            s.keys("ctrl+F9")
+            s.wait_window(text=COUNTDOWN)
             # The user's own icon and a line added in Notepad; the upgrade (to the signed build)
-            # with the program running: ended through WM_CLOSE, started again afterwards, which
-            # writes its new handle (and a new snapshot of its window, 窗口.bmp).
+            # with the program running: ended through its own exit (the tray icon removed, the
+            # hotkeys released), started again afterwards, which writes its new handle (and a new
+            # snapshot of its window, 窗口.bmp).
             pathlib.Path(s.data_dir, "图标.ico").write_bytes(b"\0\0\1\0mine")
             with open(os.path.join(s.data_dir, SETTINGS), "ab") as f:
                 f.write("[笔记]\r\n备注=我的\r\n".encode("gbk"))
@@ -186,12 +201,12 @@ class Installer(unittest.TestCase):
                 s.data_dir, n).read_bytes()) for n in (SETTINGS, "常用热键.txt", "图标.ico")}
             before = kept()
             self.install(s, SIGNED["setup"], "/S")
-            self.assertEqual(old.wait(WAIT), 0, "ended by WM_CLOSE: no TerminateProcess")
+            self.assertEqual(old.wait(WAIT), 0, "no TerminateProcess")
             self.assertEqual([c.args[0] for c in s.relay_calls("Shell_NotifyIconW")], [0, 2])
             self.assertEqual(len(s.relay_calls("UnregisterHotKey")), 4)
             s.wait_for(lambda: s.setting("句柄", "窗口句柄") not in (None, str(handle)), WAIT,
                        "the program started again")
-            again = s.wait_window(cls="VarnelWindow", visible=None)
+            again = s.wait_window(cls="VarnelListener", visible=None)
             self.assertEqual(kept(), before)
             self.assertEqual(pathlib.Path(s.data_dir, EXE).read_bytes(), exe_in(SIGNED["zip"]))
             for name in (EXE, "uninstall.exe"):
@@ -212,7 +227,7 @@ class Installer(unittest.TestCase):
             self.assertEqual(os.listdir(settings), [SETTINGS])
             self.assertIsNone(s.window(handle=again["handle"], visible=None), "ended first")
 
-    def test_preset_settings_for_all_users(self):
+    def test_for_all_users_a_preset_and_a_standard_user(self):
         preset = settings_text(scenario_settings())
         hour, minute = re.search(r"小时=(\d+)\r\n分钟=(\d+)", preset).groups()
         with Session(self.id()) as s:
@@ -234,11 +249,33 @@ class Installer(unittest.TestCase):
             labels = [c["text"] for c in controls(s.window(cls="VarnelWindow"))]
             self.assertIn(f"关机时间为{hour}:{minute}", labels)
             self.assertIsNone(s.window(text=WIZARD, visible=None), "no configuration window")
-            # Installed again with another preset beside it: the user's file stays.
+            # Installed again by a standard user, through the elevated restart, with another preset
+            # beside it: the user's file stays.
+            setup = shutil.copy(as_user(BUILT[ARCH]), share)
             pathlib.Path(share, SETTINGS).write_bytes(b"[x]\r\n")
             before = s.read_bytes()
             self.install(s, setup, "/ALLUSERS", "/S")
             self.assertEqual(s.read_bytes(), before)
+
+            # From the first page, cancelled in the elevated copy: the parent, its page hidden,
+            # exits with the copy's code.
+            parent = s.spawn(setup, "/ALLUSERS")
+            page = s.wait_for(lambda: s.windows("#32770"), WAIT, "the first page")[0]
+            s.click(find_control(page, id=1))  # 下一步, for all users as /ALLUSERS checked it
+            for button in (2, 6):  # 取消, then 是
+                s.click(s.wait_for(lambda: next((find_control(w, id=button) for w in s.windows(
+                    "#32770") if w["visible"] and w["pid"] != page["pid"]), None), WAIT, button))
+            self.assertEqual(parent.wait(WAIT), 1, "cancelled")
+            # Removed from the list of programs by a standard user: the elevated temporary copy
+            # gets the folder (_?=); the user's value naming this install goes, in capitals too.
+            for key, value in zip(RUN_KEYS, (f'"{folder}\\{EXE}"', f"{folder}\\{EXE}".upper())):
+                s.tool("reg", "add", key, "/v", "devora", "/d", value, "/f")
+            self.install(s, folder + "\\uninstall.exe", "/ALLUSERS", "/S")
+            s.wait_for(lambda: [os.path.exists(s.data_dir), s.reg("HKLM" + UNINSTALL_KEY)] + [
+                s.run_value(key) for key in RUN_KEYS] == [False] + [None] * 3, WAIT, "all removed")
+            # /D=, which NSIS keeps out of the command line, is the elevated copy's too.
+            self.install(s, setup, "/ALLUSERS", "/S", r"/D=C:\Apps\Varnel")
+            self.assertEqual(s.reg("HKLM" + UNINSTALL_KEY)["InstallLocation"], r"C:\Apps\Varnel")
 
 
 if __name__ == "__main__":
