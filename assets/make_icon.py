@@ -81,10 +81,9 @@ def layers(size):
     return shapes
 
 
-def render(size):
-    """Rows of (r, g, b, a) pixels with straight alpha, top row first."""
+def render(size, n=SUPERSAMPLE):
+    """Rows of (r, g, b, a) pixels with straight alpha, top row first; n samples per pixel edge."""
     shapes = layers(size)
-    n = SUPERSAMPLE
     rows = []
     for py in range(size):
         row = []

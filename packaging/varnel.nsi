@@ -1,6 +1,7 @@
 ; The Varnel installer (makensis -INPUTCHARSET UTF8, from scripts/package).
-; Defined on the command line: VERSION (the project's), STAGE (the folder holding varnel.exe and
-; varnel.ico), OUTFILE; SIGN (a command that signs the file it is given in place) when signing;
+; Defined on the command line: VERSION (the project's), STAGE (the folder holding varnel.exe,
+; varnel.ico and finish.bmp, drawn by assets/make_finish_bitmap.py), OUTFILE; SIGN (a command
+; that signs the file it is given in place) when signing;
 ; TARGET amd64-unicode for the x86_64 build (tests under wine64 where 32-bit programs cannot run).
 ; Per user into %LOCALAPPDATA%\Programs\Varnel without administrator rights; /ALLUSERS (or the
 ; first page's choice) into %ProgramFiles%\Varnel, elevated. It talks to a running program only
@@ -56,6 +57,7 @@ Var AllUsersRadio
 
 !define MUI_ICON "${STAGE}\varnel.ico"
 !define MUI_UNICON "${STAGE}\varnel.ico"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${STAGE}\finish.bmp" ; the uninstaller has no finish page
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "运行 Varnel"

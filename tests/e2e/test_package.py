@@ -62,6 +62,7 @@ def as_user(built):
     os.makedirs(stage := os.path.join(WORKDIR, "as-user"), exist_ok=True)
     pathlib.Path(stage, EXE).write_bytes(exe_in(built["zip"]))
     shutil.copy(os.path.join(CLONE, "assets", "varnel.ico"), stage)
+    assert run("python3", f"{CLONE}/assets/make_finish_bitmap.py", f"{stage}/finish.bmp").returncode == 0
     done = run("makensis", "-INPUTCHARSET", "UTF8", "-DVARNEL_TEST_AS_USER", f"-DSTAGE={stage}",
                f"-DVERSION={built['zip'].name.split('-')[1]}", f"-DOUTFILE={stage}/as-user.exe",
                *["-DTARGET=amd64-unicode"] * (ARCH == "x86_64"), f"{CLONE}/packaging/varnel.nsi")

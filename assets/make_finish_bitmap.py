@@ -1,0 +1,62 @@
+#!/usr/bin/env python3
+"""Draws the picture on the left of the installer's finish page: the icon's clock, larger, on a
+soft blue gradient, as a 164 x 314 24-bit BMP (the size NSIS's Modern UI shows there).
+
+Standard library only and no time stamp in the file, so every run gives the same bytes;
+scripts/package draws it into the installer's staging folder.
+
+    python3 assets/make_finish_bitmap.py output.bmp
+"""
+
+import struct
+import sys
+from pathlib import Path
+
+sys.dont_write_bytecode = True  # no __pycache__ left in the checkout being packaged
+from make_icon import render  # noqa: E402
+
+WIDTH, HEIGHT = 164, 314
+CLOCK, CLOCK_TOP = 120, 54  # the clock's size and its top edge, centred across
+SAMPLES = 4  # samples per pixel edge: plenty at this size, and quick in pure Python
+TOP, BOTTOM = (236, 242, 250), (132, 160, 204)  # the background, (red, green, blue)
+
+
+def background(y):
+    t = y / (HEIGHT - 1)
+    return tuple(round(a + (b - a) * t) for a, b in zip(TOP, BOTTOM))
+
+
+def picture():
+    """Rows of (r, g, b), top row first: the clock laid over the gradient."""
+    clock = render(CLOCK, SAMPLES)
+    left = (WIDTH - CLOCK) // 2
+    rows = []
+    for y in range(HEIGHT):
+        back = background(y)
+        row = [back] * WIDTH
+        if CLOCK_TOP <= y < CLOCK_TOP + CLOCK:
+            for x, (r, g, b, a) in enumerate(clock[y - CLOCK_TOP]):
+                row[left + x] = tuple(round((c * a + k * (255 - a)) / 255)
+                                      for c, k in zip((r, g, b), back))
+        rows.append(row)
+    return rows
+
+
+def bmp(rows):
+    """BITMAPFILEHEADER, BITMAPINFOHEADER, BGR rows bottom-up (each a multiple of 4 bytes)."""
+    stride = (WIDTH * 3 + 3) // 4 * 4
+    pixels = b"".join(bytes(c for r, g, b in row for c in (b, g, r)).ljust(stride, b"\0")
+                      for row in reversed(rows))
+    info = struct.pack("<IiiHHIIiiII", 40, WIDTH, HEIGHT, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    offset = 14 + len(info)
+    return struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset) + info + pixels
+
+
+def main():
+    target = Path(sys.argv[1])
+    target.write_bytes(bmp(picture()))
+    print(target)
+
+
+if __name__ == "__main__":
+    main()
