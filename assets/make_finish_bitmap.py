@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""Draws the picture on the left of the installer's finish page: the icon's clock, larger, on a
-soft blue gradient, as a 164 x 314 24-bit BMP (the size NSIS's Modern UI shows there).
+"""Draws the picture on the left of the installer's finish page: the icon's clock, larger, in a
+soft blue glow that fades to the page's white before every edge, as a 164 x 314 24-bit BMP (the
+size NSIS's Modern UI shows there). Shown unstretched, it meets the page without a seam however
+large the dialog's font makes the space for it, and the clock stays round.
 
 Standard library only and no time stamp in the file, so every run gives the same bytes;
 scripts/package draws it into the installer's staging folder.
@@ -8,6 +10,7 @@ scripts/package draws it into the installer's staging folder.
     python3 assets/make_finish_bitmap.py output.bmp
 """
 
+import math
 import struct
 import sys
 from pathlib import Path
@@ -18,27 +21,29 @@ from make_icon import render  # noqa: E402
 WIDTH, HEIGHT = 164, 314
 CLOCK, CLOCK_TOP = 120, 54  # the clock's size and its top edge, centred across
 SAMPLES = 4  # samples per pixel edge: plenty at this size, and quick in pure Python
-TOP, BOTTOM = (236, 242, 250), (132, 160, 204)  # the background, (red, green, blue)
+PAGE, GLOW = (255, 255, 255), (190, 210, 240)  # (red, green, blue)
+# The glow's half axes: white from there on, before the left and right edges.
+GLOW_ACROSS, GLOW_DOWN = WIDTH // 2 - 2, 150
 
 
-def background(y):
-    t = y / (HEIGHT - 1)
-    return tuple(round(a + (b - a) * t) for a, b in zip(TOP, BOTTOM))
+def background(x, y):
+    d = math.hypot((x + 0.5 - WIDTH / 2) / GLOW_ACROSS,
+                   (y + 0.5 - (CLOCK_TOP + CLOCK / 2)) / GLOW_DOWN)
+    t = max(0.0, 1 - d) ** 0.7
+    return tuple(round(p + (g - p) * t) for p, g in zip(PAGE, GLOW))
 
 
 def picture():
-    """Rows of (r, g, b), top row first: the clock laid over the gradient."""
+    """Rows of (r, g, b), top row first: the clock laid over the glow."""
     clock = render(CLOCK, SAMPLES)
     left = (WIDTH - CLOCK) // 2
-    rows = []
-    for y in range(HEIGHT):
-        back = background(y)
-        row = [back] * WIDTH
-        if CLOCK_TOP <= y < CLOCK_TOP + CLOCK:
-            for x, (r, g, b, a) in enumerate(clock[y - CLOCK_TOP]):
-                row[left + x] = tuple(round((c * a + k * (255 - a)) / 255)
-                                      for c, k in zip((r, g, b), back))
-        rows.append(row)
+    rows = [[background(x, y) for x in range(WIDTH)] for y in range(HEIGHT)]
+    for y, line in enumerate(clock):
+        row = rows[CLOCK_TOP + y]
+        for x, (r, g, b, a) in enumerate(line):
+            back = row[left + x]
+            row[left + x] = tuple(round((c * a + k * (255 - a)) / 255)
+                                  for c, k in zip((r, g, b), back))
     return rows
 
 

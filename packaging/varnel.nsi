@@ -57,7 +57,10 @@ Var AllUsersRadio
 
 !define MUI_ICON "${STAGE}\varnel.ico"
 !define MUI_UNICON "${STAGE}\varnel.ico"
-!define MUI_WELCOMEFINISHPAGE_BITMAP "${STAGE}\finish.bmp" ; the uninstaller has no finish page
+; The finish page's picture (the uninstaller has none), unstretched: its clock stays round in the
+; space the dialog's font gives it, and its white edges meet the page's.
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${STAGE}\finish.bmp"
+!define MUI_WELCOMEFINISHPAGE_BITMAP_STRETCH NoStretchNoCrop
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "运行 Varnel"
