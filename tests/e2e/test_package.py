@@ -167,8 +167,7 @@ class Installer(unittest.TestCase):
         with Session(self.id(), relay=["shell32.Shell_NotifyIconW", "user32.UnregisterHotKey"]) as s:
             self.install(s, BUILT[ARCH]["setup"], "/S")
             user = next(f"C:\\users\\{n}" for n in os.listdir(self.at(s, "C:\\users")) if n != "Public")
-            profile = user + "\\AppData\\Roaming"
-            folder = f"{user}\\AppData\\Local\\Programs\\Varnel"
+            profile, folder = user + "\\AppData\\Roaming", user + "\\AppData\\Local\\Programs\\Varnel"
             exe, s.data_dir = folder + "\\" + EXE, self.at(s, folder)
             self.assertEqual(sorted(os.listdir(s.data_dir)), ["uninstall.exe", EXE, "图标.ico"])
             self.assertEqual(pathlib.Path(s.data_dir, EXE).read_bytes(), exe_in(BUILT[ARCH]["zip"]))
@@ -228,17 +227,16 @@ class Installer(unittest.TestCase):
             self.assertEqual(os.listdir(settings), [SETTINGS])
             self.assertIsNone(s.window(handle=again["handle"], visible=None), "ended first")
 
-            # Installed by hand: 下一步 (for this user), 安装, then the finish page with its own
-            # picture (taken for docs/screenshots), whose 完成 starts the program.
+            # Installed by hand: 下一步 (for this user), 安装, then 完成 on the finish page, whose
+            # picture is taken for docs/screenshots, starts the program.
             s.spawn(BUILT[ARCH]["setup"])
             for text in ("下一步(&N) >", "安装(&I)", "完成(&F)"):
                 page = s.wait_for(lambda: next((w for w in s.windows("#32770") if find_control(
                     w, id=1, text=text)), None), WAIT, text)
                 if text == "完成(&F)":
-                    os.makedirs(shots := os.path.join(WORK, "screenshots"), exist_ok=True)
                     subprocess.run(["import", "-display", s.display, "-window", "root", "-crop",
                                     "{2}x{3}+{0}+{1}".format(*page["rect"]),
-                                    os.path.join(shots, "setup-finish.png")], check=True)
+                                    f"{WORK}/setup-finish.png"], check=True)
                 s.click(find_control(page, id=1))
             s.wait_window(text=WIZARD)
 
