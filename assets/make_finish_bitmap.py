@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Draws the picture on the left of the installer's finish page: the icon's clock, larger, in a
-soft blue glow that fades to the page's white before every edge, as a 164 x 314 24-bit BMP (the
-size NSIS's Modern UI shows there). Shown unstretched, it meets the page without a seam however
-large the dialog's font makes the space for it, and the clock stays round.
+soft blue glow that fades to the page's white before the right and bottom edges, as a 164 x 314
+24-bit BMP (the size NSIS's Modern UI shows there). Shown unstretched, it meets the page without
+a seam however large the dialog's font makes the space for it, and the clock stays round.
 
 Standard library only and no time stamp in the file, so every run gives the same bytes;
 scripts/package draws it into the installer's staging folder.
@@ -22,7 +22,7 @@ WIDTH, HEIGHT = 164, 314
 CLOCK, CLOCK_TOP = 120, 54  # the clock's size and its top edge, centred across
 SAMPLES = 4  # samples per pixel edge: plenty at this size, and quick in pure Python
 PAGE, GLOW = (255, 255, 255), (190, 210, 240)  # (red, green, blue)
-# The glow's half axes: white from there on, before the left and right edges.
+# The glow's half axes: white from there on, so before the left, right and bottom edges.
 GLOW_ACROSS, GLOW_DOWN = WIDTH // 2 - 2, 150
 
 
