@@ -319,7 +319,9 @@ Section "Uninstall"
     Call un.EndRunning
     Delete "$INSTDIR\${EXE}"
     Delete "$INSTDIR\图标.ico"
-    Delete "$INSTDIR\关机时间.ini"
+    ; A per-user install keeps its user's settings beside the exe: they stay for a later
+    ; install. For all users the file there is the preset; each user's own are in the profile.
+    ${IfThen} $AllUsers == 1 ${|} Delete "$INSTDIR\关机时间.ini" ${|}
     Delete "$INSTDIR\常用热键.txt"
     Delete "$INSTDIR\窗口.bmp"
     Delete "$INSTDIR\${UNINSTALLER}"

@@ -213,14 +213,16 @@ class Installer(unittest.TestCase):
                 self.assertTrue(verified(os.path.join(s.data_dir, name), CERT), name)
 
             # Uninstalled with the program running: the start-with-Windows value naming it goes,
-            # another copy's stays, and so do the user's settings in the profile.
+            # another copy's stays, and so do the user's settings, beside the exe and in the profile.
             other = '"C:\\Other\\varnel.exe"'
             for key, value in zip(RUN_KEYS, (other, f'"{exe}"')):  # HKLM, HKCU
                 s.tool("reg", "add", key, "/v", "devora", "/d", value, "/f")
             os.makedirs(settings := self.at(s, profile + "\\Varnel"))
             pathlib.Path(settings, SETTINGS).write_bytes(b"[x]\r\n")
+            mine = s.read_bytes()
             self.install(s, folder + "\\uninstall.exe", "/S")
-            s.wait_for(lambda: not os.path.exists(s.data_dir), WAIT, "the folder removed")
+            s.wait_for(lambda: os.listdir(s.data_dir) == [SETTINGS], WAIT, "the program removed")
+            self.assertEqual(s.read_bytes(), mine, "the user's settings kept for a later install")
             self.assertFalse(os.path.exists(shortcut))
             self.assertIsNone(s.reg("HKCU" + UNINSTALL_KEY))
             self.assertEqual([s.run_value(key) for key in RUN_KEYS], [other, None])
