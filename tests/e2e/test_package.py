@@ -230,7 +230,8 @@ class Installer(unittest.TestCase):
             self.assertIsNone(s.window(handle=again["handle"], visible=None), "ended first")
 
             # Installed by hand: 下一步 (for this user), 安装, then 完成 on the finish page, whose
-            # picture is taken for docs/screenshots, starts the program.
+            # picture is taken for docs/screenshots, starts the program, on the settings kept.
+            handle = s.setting("句柄", "窗口句柄")
             s.spawn(BUILT[ARCH]["setup"])
             for text in ("下一步(&N) >", "安装(&I)", "完成(&F)"):
                 page = s.wait_for(lambda: next((w for w in s.windows("#32770") if find_control(
@@ -240,7 +241,8 @@ class Installer(unittest.TestCase):
                                     "{2}x{3}+{0}+{1}".format(*page["rect"]),
                                     f"{WORK}/setup-finish.png"], check=True)
                 s.click(find_control(page, id=1))
-            s.wait_window(text=WIZARD)
+            s.wait_for(lambda: s.setting("句柄", "窗口句柄") != handle, WAIT, "the program started")
+            self.assertIsNone(s.window(text=WIZARD), "no first start")
 
     def test_for_all_users_a_preset_and_a_standard_user(self):
         preset = settings_text(scenario_settings())
