@@ -245,7 +245,7 @@ def main():
         job.wait()
     kill = None
     if os.path.exists(options.kill_test):
-        kill = Job("kill", [sys.executable, options.kill_test], options.logs,
+        kill = Job("kill", [sys.executable, options.kill_test, "-k", "kill"], options.logs,
                    env={**os.environ, "VARNEL_KILL_TRIALS": str(KILL_TRIALS)})
         kill.wait()
 
