@@ -39,7 +39,7 @@ bool nextShutdownComes(const Program& program, const LocalTime& time) {
         const int ahead = minutesAhead(
             scheduleAt(program.shutdownTime[0], program.shutdownTime[1], ofDay / 60, ofDay % 60, 0),
             0);
-        if (ahead >= 0 && later + ahead != program.shutdownDoneMinute) {
+        if (ahead >= 0) {
             return shutdownComes(program, later + ahead);
         }
     }
