@@ -96,6 +96,7 @@ void rebuildMainWindow(Program& program) {
 void loadShutdownTime(Program& program) {
     program.shutdownTime = {program.settings.readInt(keys::kShutdownTime, keys::kHour),
                             program.settings.readInt(keys::kShutdownTime, keys::kMinute)};
+    program.shutdownDays = readShutdownDays(program.settings);
     program.shutdownTimeLoaded = true;
 }
 

@@ -3,6 +3,7 @@
 #include "clock/ClockPlace.h"
 #include "common/Number.h"
 #include "core/Program.h"
+#include "schedule/ShutdownDay.h"
 #include "settings/SettingsKeys.h"
 
 namespace varnel {
@@ -100,11 +101,8 @@ WindowSpec mainWindowSpec() {
 void fillStartupLabels(Program& program) {
     Platform& platform = program.platform;
     const WindowId window = program.mainWindow;
-    platform.setText(
-        window, "标签4",
-        "关机时间为" + decimal(program.shutdownTime[0]) + ":" + decimal(program.shutdownTime[1]));
-
     const LocalTime now = platform.now();
+    showShutdownTime(program, now);
     platform.setText(
         window, "标签2",
         decimal(now.year) + "年" + decimal(now.month) + "月" + decimal(now.day) + "日");
@@ -123,6 +121,15 @@ void fillStartupLabels(Program& program) {
             platform.setVisible(window, hint, true);
         }
     }
+}
+
+void showShutdownTime(Program& program, const LocalTime& time) {
+    // A time shown that will not come would tell the user something false.
+    const std::string text = nextShutdownComes(program, time)
+                                 ? "关机时间为" + decimal(program.shutdownTime[0]) + ":" +
+                                       decimal(program.shutdownTime[1])
+                                 : "今日不关机";
+    program.platform.setText(program.mainWindow, "标签4", text);
 }
 
 void refreshClockDigits(Program& program, const LocalTime& time) {

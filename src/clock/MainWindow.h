@@ -17,6 +17,8 @@ WindowSpec mainWindowSpec();
 
 // Start-up labels: shutdown time, date, weekday and the weekday-dependent hints.
 void fillStartupLabels(Program& program);
+// 标签4: the shutdown time, or "今日不关机" when the next shutdown will not come.
+void showShutdownTime(Program& program, const LocalTime& time);
 // The hour, minute and second digits, two characters each.
 void refreshClockDigits(Program& program, const LocalTime& time);
 void placeMainWindow(Program& program);

@@ -31,6 +31,7 @@ constexpr FixedDefault kFixedDefaults[] = {
     {keys::kShutdownAtStart, keys::kOptionKey, keys::kFalse},
     {keys::kShutdownTime, keys::kHour, "23"},
     {keys::kShutdownTime, keys::kMinute, "0"},
+    {keys::kShutdownDays, keys::kWeekdays, keys::kEveryDay},
     {keys::kConfigHotkey, keys::kModifierKey, "0"},    // Ctrl
     {keys::kConfigHotkey, keys::kFunctionKey, "9"},    // F10
     {keys::kToggleHotkey, keys::kModifierKey, "0"},    // Ctrl

@@ -26,6 +26,11 @@ inline constexpr const char* kCancelButton = "取消按钮";
 inline constexpr const char* kDefaultTimeHint = "默认时间标签";
 inline constexpr const char* kTipCaption = "提示标签";
 inline constexpr const char* kTipLine = "tipLine";
+// The weekdays the shutdown comes on, Monday first.
+inline constexpr const char* kWeekdayCaption = "每周标签";
+inline constexpr const char* kWeekdayBoxes[7] = {"周一选择框", "周二选择框", "周三选择框",
+                                                 "周四选择框", "周五选择框", "周六选择框",
+                                                 "周日选择框"};
 
 // Page 2: the option check boxes, numbered as the settings rows name them
 // (there is no check box 7).

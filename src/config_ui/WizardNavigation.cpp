@@ -38,6 +38,8 @@ constexpr std::array<PageButtons, kFinishPage + 1> kPageButtons = {{
     {Button::Enable, Button::Keep, kFinishCaption},
 }};
 
+constexpr const char* kWeekdayTip = "选择每周哪几天关机";
+
 struct Tip {
     std::string_view control;
     const char* text;
@@ -49,6 +51,14 @@ constexpr Tip kTips[] = {
     {kHourBox, "输入小时"},
     {kMinuteBox, "输入分钟"},
     {kLowerRestoreLabel, "恢复程序的默认置"},
+    {kWeekdayCaption, kWeekdayTip},
+    {kWeekdayBoxes[0], kWeekdayTip},
+    {kWeekdayBoxes[1], kWeekdayTip},
+    {kWeekdayBoxes[2], kWeekdayTip},
+    {kWeekdayBoxes[3], kWeekdayTip},
+    {kWeekdayBoxes[4], kWeekdayTip},
+    {kWeekdayBoxes[5], kWeekdayTip},
+    {kWeekdayBoxes[6], kWeekdayTip},
 };
 
 void applyButton(Program& program, const char* button, Button state) {

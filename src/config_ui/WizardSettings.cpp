@@ -61,6 +61,10 @@ void loadWizardSettings(Program& program) {
                      settings.readSetting(keys::kShutdownTime, keys::kHour));
     platform.setText(window, wizard::kMinuteBox,
                      settings.readSetting(keys::kShutdownTime, keys::kMinute));
+    const ShutdownDays days = readShutdownDays(settings);
+    for (std::size_t day = 0; day < days.size(); ++day) {
+        platform.setChecked(window, wizard::kWeekdayBoxes[day], days[day]);
+    }
 }
 
 bool saveWizardSettings(Program& program) {
@@ -73,6 +77,11 @@ bool saveWizardSettings(Program& program) {
     }
     rows.push_back({keys::kShutdownTime, keys::kHour, platform.text(window, wizard::kHourBox)});
     rows.push_back({keys::kShutdownTime, keys::kMinute, platform.text(window, wizard::kMinuteBox)});
+    ShutdownDays days;
+    for (std::size_t day = 0; day < days.size(); ++day) {
+        days[day] = platform.checked(window, wizard::kWeekdayBoxes[day]);
+    }
+    rows.push_back({keys::kShutdownDays, keys::kWeekdays, shutdownDaysText(days)});
     for (const HotkeyCombos& hotkey : kHotkeyCombos) {
         rows.push_back({hotkey.section, keys::kModifierKey,
                         decimal(platform.selection(window, hotkey.modifierCombo))});

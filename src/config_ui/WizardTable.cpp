@@ -104,6 +104,13 @@ void addTimePage(std::vector<ControlSpec>& c) {
                       "提示：    默认置为23:00\r\n可在设置向导‘完成’项恢复默认设置"));
     c.push_back(label(kTipCaption, kTabs, p, {50, 203, 36, 14}, "提示:"));
     c.push_back(label(kTipLine, kTabs, p, {88, 201, 320, 43}, "", type(19)));
+    // In the free band between the hint (down to 159) and the tip line (from 201).
+    c.push_back(label(kWeekdayCaption, kTabs, p, {21, 172, 40, 14}, "每周："));
+    constexpr const char* kDayNames[7] = {"一", "二", "三", "四", "五", "六", "日"};
+    for (int day = 0; day < 7; ++day) {
+        c.push_back(control(kWeekdayBoxes[day], ControlKind::CheckBox, kTabs, p,
+                            {63 + 38 * day, 170, 34, 18}, kDayNames[day]));
+    }
 }
 
 void addOptionsPage(std::vector<ControlSpec>& c) {

@@ -10,6 +10,7 @@
 
 #include "platform/Platform.h"
 #include "settings/SettingsFile.h"
+#include "settings/ShutdownDays.h"
 
 namespace varnel {
 
@@ -55,6 +56,9 @@ struct Program {
     // midnight, though its message boxes let the clock tick.
     bool shutdownTimeLoaded = false;
     bool fiveMinuteWarning = false;
+    ShutdownDays shutdownDays{true, true, true, true, true, true, true};  // loaded with the time
+    // A postponed time's first shutdown comes whatever its day: the same shutdown, moved.
+    bool postponedShutdownPending = false;
     bool countdownRunning = false;
     std::int32_t countdownSeconds = 0;
     bool countdownPromptShown = false;

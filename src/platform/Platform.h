@@ -237,6 +237,9 @@ public:
     // While on, the system does not go to sleep when idle (the display may still
     // turn off).
     virtual void keepSystemAwake(bool on) = 0;
+    // The system's warning sound (MessageBeep, MB_ICONWARNING), as the user's
+    // sound scheme has it: none under "no sounds".
+    virtual void playWarningSound() = 0;
     virtual bool openUrl(const std::string& url) = 0;
 
     // Windows and controls.

@@ -47,6 +47,7 @@ void applyPostpone(Program& program) {
     program.shutdownTime = {textToInt(hour), textToInt(minute)};
     endAnnouncement(program);  // the new time is announced again
     program.shutdownTimeSeen = true;
+    program.postponedShutdownPending = true;
     program.platform.setText(program.countdownWindow, kShutdownTimeText, hour + ":" + minute);
 }
 
@@ -58,6 +59,7 @@ void cancelPostpone(Program& program) {
     program.shutdownTime = {textToInt(hour), textToInt(minute)};
     endAnnouncement(program);
     program.shutdownTimeSeen = true;
+    program.postponedShutdownPending = false;  // the daily time again, on its days
     program.platform.setText(program.countdownWindow, kShutdownTimeText, hour + ":" + minute);
 }
 

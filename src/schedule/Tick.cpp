@@ -10,6 +10,7 @@
 #include "schedule/Postpone.h"
 #include "schedule/ScheduleMath.h"
 #include "schedule/Shutdown.h"
+#include "schedule/ShutdownDay.h"
 
 namespace varnel {
 
@@ -25,6 +26,8 @@ constexpr std::int64_t kLongestTickGap = 5;
 // A refused request is asked again for a minute, as the shutdown minute lasts.
 constexpr std::int32_t kRequestSeconds = 60;
 constexpr int kMaxMinutesAhead = 5;
+// The last minute of a warning is heard again: the window may be hidden or closed.
+constexpr std::int32_t kLastMinuteSeconds = 60;
 
 void runCountdown(Program& program) {
     // Saturates: a countdown started with a huge negative length must not wrap.
@@ -33,7 +36,11 @@ void runCountdown(Program& program) {
     }
     if (program.countdownSeconds == kPromptSeconds && !program.countdownPromptShown) {
         program.countdownPromptShown = true;
+        program.platform.playWarningSound();
         openCountdownWindow(program, true);  // ticks go on nested inside
+    }
+    if (program.countdownSeconds == kLastMinuteSeconds && program.countdownPromptShown) {
+        program.platform.playWarningSound();
     }
     // The user may have stopped the countdown in the window opened above; its
     // count then reads 0, which must not shut the computer down.
@@ -58,6 +65,7 @@ void announce(Program& program) {
 // A shutdown this warning was for is over: asked for and accepted, or missed.
 void finishWarning(Program& program) {
     program.shutdownDoneMinute = program.warningMinute;
+    program.postponedShutdownPending = false;
     endAnnouncement(program);
 }
 
@@ -79,7 +87,8 @@ void openWarning(Program& program, const LocalTime& time, std::int64_t nowMinute
                                                  time.hour, time.minute, time.second);
     const int ahead = minutesAhead(decision, time.second);
     const bool seen = std::exchange(program.shutdownTimeSeen, false);
-    if (ahead < 0 || nowMinute + ahead == program.shutdownDoneMinute) {
+    if (ahead < 0 || nowMinute + ahead == program.shutdownDoneMinute ||
+        !shutdownComes(program, nowMinute + ahead)) {
         return;
     }
     program.warningUp = true;
@@ -87,6 +96,8 @@ void openWarning(Program& program, const LocalTime& time, std::int64_t nowMinute
     // A warning that comes late (start-up, resume, a clock change) still gets its
     // five minutes; a time the user has just seen in the window comes at its minute.
     program.warningSecondsLeft = seen ? decision.secondsToShutdown : kWarningSeconds;
+    // Heard also above a full-screen game or film, where no window shows.
+    program.platform.playWarningSound();
     announce(program);
 }
 
@@ -97,7 +108,11 @@ bool runSchedule(Program& program, const LocalTime& time, std::int64_t elapsed) 
         if (elapsed < 1 || elapsed > kLongestTickGap) {
             restartWarningAfterGap(program, nowMinute);
         } else {
+            const std::int32_t before = program.warningSecondsLeft;
             program.warningSecondsLeft -= static_cast<std::int32_t>(elapsed);
+            if (before > kLastMinuteSeconds && program.warningSecondsLeft <= kLastMinuteSeconds) {
+                program.platform.playWarningSound();
+            }
         }
     }
     if (!program.warningUp) {
@@ -140,6 +155,9 @@ void onClockTick(Program& program) {
         if (program.lastTickSecond == second) {
             setSystemKeptAwake(program, shutdownNear);
             refreshClockDigits(program, time);
+            if (second / 60 != (second - elapsed) / 60) {
+                showShutdownTime(program, time);  // a new day may have no shutdown
+            }
         }
     }
     // Re-armed from a fresh reading: the tick may have waited in a modal window.

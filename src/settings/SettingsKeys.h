@@ -22,6 +22,11 @@ inline constexpr const char* kShutdownTime = "关机时间";
 inline constexpr const char* kHour = "小时";
 inline constexpr const char* kMinute = "分钟";
 
+// Seven "1"/"0", Monday first: the weekdays the daily shutdown comes on.
+inline constexpr const char* kShutdownDays = "关机日";
+inline constexpr const char* kWeekdays = "星期";
+inline constexpr const char* kEveryDay = "1111111";
+
 // Hotkey sections hold key "1" (modifier index) and "2" (function-key index).
 inline constexpr const char* kConfigHotkey = "打开软件配置程序";
 inline constexpr const char* kToggleHotkey = "显示或隐藏窗口";

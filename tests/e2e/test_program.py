@@ -45,7 +45,7 @@ class Program(unittest.TestCase):
         if (22, 50) <= time.localtime()[3:5] <= (23, 0):
             self.skipTest("too near the defaults' shutdown time, 23:00")
         relay = ["user32.RegisterHotKey", "shell32.Shell_NotifyIconW", "user32.ExitWindowsEx",
-                 "user32.MessageBoxW"]
+                 "user32.MessageBoxW", "user32.MessageBeep"]
         with Session(self.id(), relay=relay) as s:
             other = '"C:\\Other\\varnel.exe"'  # an installed copy's
             s.tool("reg", "add", RUN_KEYS[1], "/v", "devora", "/d", other, "/f")
@@ -113,12 +113,27 @@ class Program(unittest.TestCase):
             left = int(controls_sized(window, 140, 31)[0]["text"])
             self.assertGreater(left, 300 - (time.time() - minute) - 75, "a full five minutes")
             self.assertEqual(s.relay_calls("ExitWindowsEx"), [], "no request yet")
+            self.assertEqual([c.args[0] for c in s.relay_calls("MessageBeep")], [0x30], "heard")
             s.keys("ctrl+F12")
             s.wait_exit()
             self.assertEqual(s.relay_calls("Shell_NotifyIconW")[-1].args[0], 2, "NIM_DELETE")
             s.start()
             self.assertEqual(self.answer(s, IDYES), ("立即关机", "是否立即关机！"))
             self.assertEqual(s.wait_call("ExitWindowsEx")[0].args[0], 0x9, "not forced")
+
+    def test_a_day_left_out(self):
+        """Its minute's date left out, 2-3 minutes ahead: no warning, no request, the clock says so."""
+        minute = next_minute(120)
+        days = "".join("0" if day == time.localtime(minute).tm_wday else "1" for day in range(7))
+        with Session(self.id(), settings=scenario_settings(minute, days),
+                     relay=["user32.ExitWindowsEx"]) as s:
+            s.start()
+            handle = s.wait_start_up()
+            s.wait_for(lambda: time.time() > minute + 2, 200, "the shutdown minute")
+            self.assertEqual((s.window(text=COUNTDOWN), s.relay_calls("ExitWindowsEx")), (None, []),
+                             "no warning, no request")
+            label = controls_sized(s.window(handle=handle), 132, 17)[0]  # 标签4
+            self.assertEqual(label["text"], "今日不关机")
 
     def test_tray_menu_and_a_one_minute_countdown(self):
         """An empty minutes box starts nothing and says so; a one-minute countdown keeps the

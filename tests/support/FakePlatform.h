@@ -216,6 +216,7 @@ public:
         return logged(force ? "shutdown 1" : "shutdown 0", shutdownAccepted);
     }
     void keepSystemAwake(bool on) override { logged(on ? "awake 1" : "awake 0", 0); }
+    void playWarningSound() override { logged("beep", 0); }
     bool openUrl(Text) override { return true; }
     WindowId createWindow(const WindowSpec& design, EventSink& sink, WindowId owner) override {
         const auto x = [this](int pixels) { return (pixels * dpi + 48) / 96; };  // scaled

@@ -76,7 +76,7 @@ TEST(StartUp, EveryStartSetsUpTheClockAndDoesWhatItsSettingsSay) {
                            : p.configWizard                                        ? "wizard"
                            : at("modal Varnel 程序配置") < at("hotkey 0x4002 121") ? "first start"
                                                                                    : "";
-        seen += p.fiveMinuteWarning ? "" : ", no warning";
+        seen += f.text(main, "标签4") == "今日不关机" ? ", no warning" : "";  // no daily shutdown
         if (!f.calls("box").empty()) {
             EXPECT_EQ(f.calls("box"), Log{"box 0x144 立即关机: 是否立即关机！"});
             seen += "asked" + (f.calls("shutdown").empty() ? "" : ", " + f.calls("shutdown")[0]);
@@ -339,6 +339,7 @@ TEST(Tray, TheMenuListsItsItemsAndEachDoesItsAction) {
               "显示窗口|隐藏窗口|*|功能设置*|>设置关机时间|>设置全局热键|>调整窗口位置|"
               "倒计时关机窗口|*|帮助|关于|退出|");
     EXPECT_EQ(done, "010001Varnel 程序配置1|1Varnel 程序配置3|1Varnel 程序配置4|1 关机提示|1111");
+    EXPECT_EQ(fake.calls("beep"), Log{});  // opened by the user: no sound
     const Log boxes = fake.calls("box");
     EXPECT_EQ(
         boxes[0],

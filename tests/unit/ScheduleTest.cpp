@@ -113,6 +113,7 @@ TEST_F(ScheduleTest, AnnouncesEachShutdownOnceAsksOnceWhenAcceptedAndKeepsTheSys
     for (int s = k2255 + 1; s < k2300; ++s) {
         tick(s, s);
         ASSERT_EQ(program.secondsToShutdown, k2300 - s);
+        ASSERT_EQ(fake.calls("beep").size(), k2300 - s > 60 ? 1u : 2u);  // opened, last minute
     }
     EXPECT_EQ(program.countdownWindow, 0);  // closed by the user: not again for this time
     EXPECT_EQ(digits(), "22:59:59");
@@ -175,8 +176,8 @@ TEST_F(ScheduleTest, AWarningThatComesLateStillCountsItsFiveMinutes) {
                 // A late warning outlasts its minute: counted, above all, the system awake.
                 if (s == k2300 + 90 && expected > s) {
                     EXPECT_EQ(std::tuple(p.secondsToShutdown, f.window(p.countdownWindow).topmost,
-                                         f.calls("awake")),
-                              std::tuple(expected - s, true, Log{"awake 1"}));
+                                         f.calls("awake"), f.calls("beep").size()),
+                              std::tuple(expected - s, true, Log{"awake 1"}, 1u));
                 }
             }
         }
@@ -252,6 +253,7 @@ TEST_F(ScheduleTest, EachCountdownShutsDownAfterItsSecondsAndPromptsAtFiveMinute
                   std::tuple(!accepted, accepted ? "1"s : "2"s));
     }
     EXPECT_EQ(prompts, (std::vector<int>{300, 300}));
+    EXPECT_EQ(fake.calls("beep").size(), 4u);  // at each prompt and with a minute left
     EXPECT_EQ(program.countdownSeconds, -1);
     program.countdownSeconds = -2147483647 - 1;  // saturates instead of wrapping
     tick(kNoon + 601, kNoon + 601);

@@ -19,7 +19,8 @@ const std::string kRun = std::string(keys::kRunKey) + "\\" + keys::kRunValue;
 const std::string kDefaults =
     "[开机自动运行Varnel]\r\n是=假\r\n[隐藏启动]\r\n是=假\r\n[强行关机]\r\n是=真\r\n"
     "[倒记时5分钟提示]\r\n是=真\r\n[窃入桌面背景中]\r\n是=真\r\n[显示托盘图标]\r\n是=真\r\n"
-    "[程序起动后立刻关机]\r\n是=假\r\n[关机时间]\r\n小时=23\r\n分钟=0\r\n"
+    "[程序起动后立刻关机]\r\n是=假\r\n[关机时间]\r\n小时=23\r\n分钟=0\r\n[关机日]\r\n星期="
+    "1111111\r\n"
     "[打开软件配置程序]\r\n1=0\r\n2=9\r\n[显示或隐藏窗口]\r\n1=0\r\n2=10\r\n"
     "[退出程序]\r\n1=0\r\n2=11\r\n[热键关机]\r\n1=0\r\n2=8\r\n"
     "[窗口位置]\r\n1=785\r\n2=566\r\n1_1=1024\r\n2_1=768\r\n";
@@ -216,7 +217,8 @@ TEST_F(WizardTest, LoadsEveryRowIntoItsControlAndSavesItBackInOrder) {
         "[开机自动运行Varnel]\r\n是=真\r\n[隐藏启动]\r\n是=假\r\n[强行关机]\r\n是=真\r\n"
         "[倒记时5分钟提示]\r\n是=假\r\n[窃入桌面背景中]\r\n是=真\r\n[显示托盘图标]\r\n是=假\r\n"
         "[程序起动后立刻关机]\r\n是=真\r\n[关机时间]\r\n小时=07\r\n分钟=5\r\n"
-        "[打开软件配置程序]\r\n1=2\r\n2=11\r\n[显示或隐藏窗口]\r\n1=1\r\n2=10\r\n"
+        "[关机日]\r\n星期=0110101\r\n[打开软件配置程序]\r\n1=2\r\n2=11\r\n[显示或隐藏窗口]\r\n1="
+        "1\r\n2=10\r\n"
         "[退出程序]\r\n1=0\r\n2=3\r\n[热键关机]\r\n1=1\r\n2=8\r\n"
         "[窗口位置]\r\n1_1=1280\r\n2_1=1024\r\n";
     fake.screen = {1280, 1024};
@@ -226,11 +228,15 @@ TEST_F(WizardTest, LoadsEveryRowIntoItsControlAndSavesItBackInOrder) {
          {"选择框1", "选择框2", "选择框3", "选择框4", "选择框5", "选择框6", "选择框8"}) {
         shown += checked(box) ? "1" : "0";
     }
+    shown += " ";
+    for (const char* box : kWeekdayBoxes) {
+        shown += checked(box) ? "1" : "0";
+    }
     for (const auto& group : kHotkeyCombos) {
         shown += " " + text(group[0]) + "+" + text(group[1]);
     }
     EXPECT_EQ(shown + " " + text(kHourBox) + ":" + text(kMinuteBox),
-              "1010110 Shift+F12 Alt+F11 Alt+F9 Ctrl+F4 07:5");
+              "1010110 0110101 Shift+F12 Alt+F11 Alt+F9 Ctrl+F4 07:5");
     fake.files.clear();
     saveWizardSettings(program);
     EXPECT_EQ(fake.settings(), rows);

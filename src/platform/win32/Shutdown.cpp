@@ -1,4 +1,4 @@
-// Asking Windows to turn the computer off, and to stay awake until then.
+// Asking Windows to turn the computer off and to stay awake until then; the warning sound.
 #include "platform/win32/Win32Platform.h"
 
 namespace varnel {
@@ -34,6 +34,10 @@ bool Win32Platform::requestSystemShutdown(bool force) {
 
 void Win32Platform::keepSystemAwake(bool on) {
     SetThreadExecutionState(on ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS);
+}
+
+void Win32Platform::playWarningSound() {
+    MessageBeep(MB_ICONWARNING);
 }
 
 }  // namespace varnel

@@ -61,6 +61,7 @@ public:
     void exitProcess(int exitCode) override;
     bool requestSystemShutdown(bool force) override;
     void keepSystemAwake(bool on) override;
+    void playWarningSound() override;
     bool openUrl(const std::string& url) override;
 
     WindowId createWindow(const WindowSpec& design, EventSink& sink, WindowId owner) override;
