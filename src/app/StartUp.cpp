@@ -27,7 +27,7 @@ void checkSettingsFile(Program& program) {
     if (!settings.exists()) {
         // First start: the rest of the sequence reads the defaults or
         // whatever the user saves in the wizard.
-        writeDefaults(program);
+        writeDefaults(program, false);
         showConfigWizard(program, true);
         return;
     }

@@ -1,5 +1,6 @@
 #include "config_ui/Defaults.h"
 
+#include <string_view>
 #include <vector>
 
 #include "clock/ClockPlace.h"
@@ -74,10 +75,12 @@ Size mainWindowSize(Program& program) {
 
 }  // namespace
 
-bool writeDefaults(Program& program) {
+bool writeDefaults(Program& program, bool withWeekdays) {
     std::vector<Setting> rows;
     for (const FixedDefault& row : kFixedDefaults) {
-        rows.push_back({row.section, row.key, row.value});
+        if (withWeekdays || std::string_view(row.section) != keys::kShutdownDays) {
+            rows.push_back({row.section, row.key, row.value});
+        }
     }
     const Geometry geometry{program.platform.screenSize(),
                             cornerPlace(program.platform, mainWindowSize(program))};
@@ -90,7 +93,7 @@ bool writeDefaults(Program& program) {
 }
 
 bool restoreDefaults(Program& program) {
-    if (!writeDefaults(program)) {
+    if (!writeDefaults(program, true)) {
         return false;
     }
     // The file now says no start with Windows: so must the registry.

@@ -27,10 +27,11 @@ DEFAULTS = [("开机自动运行Varnel", [("是", "假")]), ("隐藏启动", [("
             ("强行关机", [("是", "真")]), ("倒记时5分钟提示", [("是", "真")]),
             ("窃入桌面背景中", [("是", "真")]), ("显示托盘图标", [("是", "真")]),
             ("程序起动后立刻关机", [("是", "假")]), ("关机时间", [("小时", "23"), ("分钟", "0")]),
-            ("关机日", [("星期", "1111111")]),
             ("打开软件配置程序", [("1", "0"), ("2", "9")]), ("显示或隐藏窗口", [("1", "0"), ("2", "10")]),
             ("退出程序", [("1", "0"), ("2", "11")]), ("热键关机", [("1", "0"), ("2", "8")]),
             ("窗口位置", [("1", "785"), ("2", "566"), ("1_1", "1024"), ("2_1", "768")])]
+# A restore writes the weekdays too, after the shutdown time.
+RESTORED = DEFAULTS[:8] + [("关机日", [("星期", "1111111")])] + DEFAULTS[8:]
 # For each prefix copy: a virtual desktop, every window inside one X window; the calls to trace.
 USER_REG = r"""
 [Software\\Wine\\Explorer] 1
@@ -102,7 +103,7 @@ def scenario_settings(when=None, days="1111111", **options):  # the shutdown at 
     changed = {s: [("是", "真" if on else "假")] for s, on in options.items()}
     changed["关机时间"] = [("小时", str(hour)), ("分钟", str(minute))]
     changed["关机日"] = [("星期", days)]
-    return [(s, changed.get(s, keys)) for s, keys in DEFAULTS]
+    return [(s, changed.get(s, keys)) for s, keys in RESTORED]
 
 
 def next_minute(room):  # the first start of a minute at least room seconds from now

@@ -411,7 +411,8 @@ TEST(StartWithWindows, ThisCopyUnderOneSafeRootAnotherCopysValueKept) {
         testing::FakePlatform f;
         Program p{f};
         f.exeDir = folder;
-        writeDefaults(p);
+        writeDefaults(p, false);  // the first start's, without the weekdays
+        EXPECT_EQ(f.settings().find("[关机日]"), std::string::npos);
         showConfigWizard(p, false);
         f.refusedRoots = refused;
         for (const int action : {1, 0, -1}) {  // save with the option on, cleared; restore
