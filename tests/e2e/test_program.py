@@ -3,7 +3,7 @@
 import time
 import unittest
 
-from harness import (COUNTDOWN, CTRL, DEFAULTS, EXE, RESTORED, RUN_KEYS, WAIT, WIZARD, Session, controls,
+from harness import (COUNTDOWN, CTRL, DEFAULTS, EXE, RUN_KEYS, WAIT, WIZARD, Session, controls,
                      controls_sized, find_control, next_minute, parse_ini, scenario_settings)
 
 IDYES, IDNO = 6, 7
@@ -73,8 +73,9 @@ class Program(unittest.TestCase):
             s.wait_exit()
             new = s.wait_for(lambda: (h := s.setting("句柄", "窗口句柄")) != str(main["handle"])
                              and h, WAIT, "the new instance")
-            self.assertEqual(parse_ini(s.read_bytes()), RESTORED + [
-                ("句柄", [("窗口句柄", new)]), ("倒计时窗口样式", [("样式", "1")])])
+            self.assertEqual(parse_ini(s.read_bytes()), DEFAULTS + [  # the save added the days
+                ("句柄", [("窗口句柄", new)]), ("倒计时窗口样式", [("样式", "1")]),
+                ("关机日", [("星期", "1111111")])])
             self.assertEqual([s.run_value(key) for key in RUN_KEYS], [other, None])
             for key, value in zip(RUN_KEYS, (exe, other)):
                 s.tool("reg", "add", key, "/v", "devora", "/d", value, "/f")
