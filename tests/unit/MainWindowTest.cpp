@@ -102,8 +102,8 @@ TEST(StartUp, EveryStartSetsUpTheClockAndDoesWhatItsSettingsSay) {
             return f.visible(main, name) ? std::string(" ") + name : "";
         };
         EXPECT_EQ(f.text(main, "标签2") + f.text(main, "标签3") + shown("LOGO标签8") +
-                      shown("图片框1") + shown("标签5") + shown("标签9"),
-                  "2026年12月7日星期一 标签5 标签9");
+                      shown("图片框1") + shown("标签2") + shown("标签5") + shown("标签9"),
+                  "2026年12月7日星期一 标签2 标签5 标签9");
         EXPECT_EQ(f.window(main).shape + " " + f.log.back(), f.exeDir + "\\窗口.bmp 0x8000 loop");
         // Click-through, translucent, set into the desktop's first child (none here).
         const std::string h = std::to_string(f.nativeHandle(main));

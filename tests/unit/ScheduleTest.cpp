@@ -117,7 +117,9 @@ TEST_F(ScheduleTest, AnnouncesEachShutdownOnceAsksOnceWhenAcceptedAndKeepsTheSys
     EXPECT_EQ(window, 0);  // closed by the user: not again for this time
     EXPECT_EQ(digits(), "22:59:59");
     // Accepted once: the user may cancel Windows' own screen and keep the computer on.
-    tick(k2300, k2300 + 60);
+    tick(k2300, k2300);
+    EXPECT_EQ(fake.calls("awake").back(), "awake 0");  // the warning ends with the request
+    tick(k2300 + 1, k2300 + 60);
     EXPECT_EQ(fake.calls("shutdown"), Log{"shutdown 1"});
     // Refused: asked again on every tick of the minute, and the next time is announced again.
     fake.shutdownAccepted = false;
@@ -151,11 +153,14 @@ TEST_F(ScheduleTest, AnnouncesEachShutdownOnceAsksOnceWhenAcceptedAndKeepsTheSys
 // before its minute; a minute slept past stays missed.
 TEST_F(ScheduleTest, AWarningThatComesLateStillCountsItsFiveMinutes) {
     const int k2250 = k2255 - 300, k2257 = k2255 + 120;
+    // Runs of ticks a second apart, [from, to], and when the shutdown is asked for; a
+    // negative `to` is minus the seconds between ticks that go on until 23:00:59.
     const std::pair<std::vector<std::pair<int, int>>, int> kRuns[] = {
-        {{{k2255 - 60, k2300 + 59}}, k2300},                         // running through
-        {{{k2300 + 5, k2300 + 600}}, k2300 + 305},                   // started inside the minute
-        {{{k2300 - 1, k2300 + 600}}, k2300 + 299},                   // a second before it
-        {{{k2250, k2250}, {k2300 + 30, k2300 + 600}}, k2300 + 330},  // resumed in the minute
+        {{{k2255 - 60, k2300 + 59}}, k2300},        // running through
+        {{{k2255 - 60, -5}}, k2300},                // ticks 5 s apart (a busy system) count
+        {{{k2300 + 5, k2300 + 600}}, k2300 + 305},  // started inside the minute
+        {{{k2300 - 1, k2300 + 600}}, k2300 + 299},  // a second before it
+        {{{k2250, k2250}, {k2300 + 30, k2300 + 600}}, k2300 + 330},      // resumed in the minute
         {{{k2257, k2257 + 9}, {k2300 + 30, k2300 + 600}}, k2300 + 330},  // slept while warned
         {{{k2257, k2257 + 9}, {k2300 + 70, k2300 + 600}}, -1},           // slept past it
         {{{k2257, k2257 + 9}, {k2250, k2300 + 9}}, k2300},  // clock set back: warned again
@@ -165,8 +170,9 @@ TEST_F(ScheduleTest, AWarningThatComesLateStillCountsItsFiveMinutes) {
         Program p{f};
         schedule23(p);
         int asked = -1;
-        for (const auto& [from, to] : runs) {
-            for (int s = from; s <= to && asked < 0; ++s) {
+        for (const auto& [from, last] : runs) {
+            const int to = last < 0 ? k2300 + 59 : last, step = last < 0 ? -last : 1;
+            for (int s = from; s <= to && asked < 0; s += step) {
                 f.clock = at(s);
                 onClockTick(p);
                 asked = f.calls("shutdown").empty() ? -1 : s;
@@ -431,7 +437,8 @@ TEST_F(ScheduleTest, TheSpinStepsTheLastFocusedBoxAndWrapsOnlyTheExactEnds) {
     const std::tuple<const char*, const char*, int, const char*> kSteps[] = {
         {hour, "23", 1, "00"}, {hour, "00", -1, "23"}, {hour, "7", 1, "08"}, {hour, "30", 1, "31"},
         {hour, "-5", 1, "-4"}, {hour, "59", 1, "60"}, {minute, "59", 1, "00"},
-        {minute, "00", -1, "59"}, {minute, "09", 1, "10"}, {minute, "1.9", 1, "02"}};
+        {minute, "00", -1, "59"}, {minute, "09", 1, "10"}, {minute, "08", 1, "09"},
+        {minute, "1.9", 1, "02"}};
     // clang-format on
     for (const auto& [box, before, step, after] : kSteps) {
         type(box, before);  // typing gives the box the focus
