@@ -1,6 +1,5 @@
-// An in-memory Windows for the unit tests: windows and controls built from the
-// real tables, a settable clock, files and hotkeys. Calls with an
-// effect outside the program are logged ("exit 0", "box 0x24 title: text").
+// An in-memory Windows for the unit tests: windows and controls built from the real tables, a
+// settable clock, files and hotkeys. Calls with an effect outside the program are logged.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Program.h"
 #include "platform/Platform.h"
 #include "settings/SettingsKeys.h"
 
@@ -89,9 +89,18 @@ public:
     WindowId trayWindow = 0;          // the window with a tray icon, 0 = none
     Log calls(Text prefix) const {
         Log found;
-        std::copy_if(log.begin(), log.end(), std::back_inserter(found),
-                     [&](Text entry) { return entry.starts_with(prefix); });
+        std::ranges::copy_if(log, std::back_inserter(found),
+                             [&](Text e) { return e.starts_with(prefix); });
         return found;
+    }
+    Log lastCalls(std::size_t n) const { return Log(log.end() - n, log.end()); }
+    // Each message box's style and title: which boxes came up, not their wording.
+    std::string boxes() const {
+        std::string all;
+        for (Text box : calls("box ")) {
+            all += box.substr(4, box.find(": ") - 4) + "|";
+        }
+        return all;
     }
     FakeWindow& window(WindowId w) { return windows_.at(w); }
     FakeControl& control(WindowId w, Text name) {
@@ -190,18 +199,10 @@ public:
         return found != registry.end() ? std::optional(found->second) : std::nullopt;
     }
     bool writeRegistryString(RegistryRoot root, Text key, Text name, Text value) override {
-        const bool refused = refusedRoots.count(root) != 0;
-        if (!refused) {
-            registry[registryPath(root, key, name)] = value;
-        }
-        return logged(registryPath(root, key, name).insert(4, " set") + "=" + value, !refused);
+        return changeRegistry(root, registryPath(root, key, name), " set", &value);
     }
     bool deleteRegistryValue(RegistryRoot root, Text key, Text name) override {
-        const bool refused = refusedRoots.count(root) != 0;
-        if (!refused) {
-            registry.erase(registryPath(root, key, name));
-        }
-        return logged(registryPath(root, key, name).insert(4, " delete"), !refused);
+        return changeRegistry(root, registryPath(root, key, name), " delete", nullptr);
     }
     bool claimInstance() override { return logged("claim", holding_ = holding_ || !otherCopy); }
     void releaseInstance() override { holding_ = logged("release", false); }
@@ -230,8 +231,7 @@ public:
         return lastWindow_;
     }
     void destroyWindow(WindowId w) override { destroy(w, kClosed); }
-    // The shell takes the window down with its desktop window, the windows it
-    // owns first.
+    // The shell takes the window down with its desktop window, the windows it owns first.
     void destroyBySystem(WindowId w) {
         for (auto it = windows_.begin(); it != windows_.end();) {
             const auto [owned, window] = *it++;
@@ -317,7 +317,7 @@ public:
         }
         if (answers_.empty()) {
             ADD_FAILURE() << "unexpected " << log.back();
-            answers_.push_back(kIdOk);
+            return kIdOk;
         }
         const int answer = answers_.front();
         answers_.pop_front();
@@ -377,8 +377,8 @@ public:
     }
 
 private:
-    // As in Windows, what is tied to the window goes with it, and the window no
-    // longer exists while its Destroyed event is handled.
+    // As in Windows, what is tied to the window goes with it, and the window no longer exists
+    // while its Destroyed event is handled.
     void destroy(WindowId w, int how) {
         if (windows_.count(w) != 0) {
             const FakeWindow gone = std::move(windows_[w]);
@@ -388,14 +388,22 @@ private:
             gone.sink->onEvent(Event{w, "", EventKind::Destroyed, how});
         }
     }
-    // Logs the call, returns its result.
+    // Sets (value) or deletes a registry value unless its root refuses; logged either way.
+    bool changeRegistry(RegistryRoot root, std::string path, const char* what,
+                        const std::string* value) {
+        const bool refused = refusedRoots.count(root) != 0;
+        if (!refused) {
+            value ? void(registry[path] = *value) : void(registry.erase(path));
+        }
+        return logged(path.insert(4, what) + (value ? "=" + *value : ""), !refused);
+    }
     template <class Result>
     Result logged(std::string entry, Result result) {
         log.push_back(std::move(entry));
         return result;
     }
-    // A byte the source encoding cannot hold becomes '?', so damaged files
-    // still read as text, as they do on Windows.
+    // A byte the source encoding cannot hold becomes '?', so damaged files still read as text,
+    // as they do on Windows.
     static std::string convert(std::string in, const char* from, const char* to) {
         iconv_t cd = iconv_open(to, from);
         std::string out(in.size() * 2 + 1, '\0');
@@ -403,9 +411,7 @@ private:
         std::size_t inLeft = in.size(), outLeft = out.size();
         while (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == std::size_t(-1) && inLeft > 0) {
             *outPtr++ = '?';
-            --outLeft;
-            ++inPtr;
-            --inLeft;
+            --outLeft, ++inPtr, --inLeft;
         }
         iconv_close(cd);
         return out.substr(0, out.size() - outLeft);
@@ -428,6 +434,13 @@ private:
     std::deque<int> answers_;
     std::set<std::string> locked_;
     bool holding_ = false;  // this copy holds the claim
+};
+
+// The fixture most tests share: a program on the fake.
+class FakeProgramTest : public ::testing::Test {
+protected:
+    FakePlatform fake;
+    Program program{fake};
 };
 
 }  // namespace varnel::testing

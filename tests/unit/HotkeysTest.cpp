@@ -1,7 +1,5 @@
-// The four global hotkeys: registration, captions, the confirm rule of the
-// shutdown hotkey and the exit hotkey.
+// The four global hotkeys: registration, captions, the shutdown hotkey's confirm rule, exit.
 #include "app/StartUp.h"
-#include "core/Program.h"
 #include "hotkeys/Hotkeys.h"
 #include "support/FakePlatform.h"
 
@@ -10,7 +8,7 @@ namespace {
 
 using testing::Log;
 
-class HotkeyTest : public ::testing::Test {
+class HotkeyTest : public testing::FakeProgramTest {
 protected:
     HotkeyTest() {
         createMainWindow(program);
@@ -25,9 +23,6 @@ protected:
             program.settings.writeSetting(section, "2", keys[i++]);
         }
     }
-
-    testing::FakePlatform fake;
-    Program program{fake};
 };
 
 // In table order, without repeat, each hint label captioned for its modifier.

@@ -1,10 +1,8 @@
-// The daily schedule, the once-a-second tick, the countdown window,
-// postponing and the minutes-from-now countdown.
+// The daily schedule, the tick, the countdown window, postponing and the countdown.
 #include <random>
 
 #include "app/StartUp.h"
 #include "config_ui/Defaults.h"
-#include "core/Program.h"
 #include "schedule/CountdownControls.h"
 #include "schedule/CountdownWindow.h"
 #include "schedule/ScheduleMath.h"
@@ -46,21 +44,25 @@ TEST(ScheduleMath, EveryShutdownTimeAtEveryClockMinuteFollowsTheModuloRule) {
     EXPECT_EQ(std::pair(msUntilNextTick(0), msUntilNextTick(999)), std::pair(1015, 16));
 }
 
-class ScheduleTest : public ::testing::Test {
+// A running program with its shutdown at 23:00.
+void schedule23(Program& p) {
+    createMainWindow(p);
+    p.shutdownTime = {23, 0};
+    p.shutdownTimeLoaded = p.fiveMinuteWarning = true;
+}
+
+// The clock `s` seconds after 2026-12-07 00:00.
+LocalTime at(std::int64_t s, int ms = 0) {
+    return {2026, 12, int(7 + s / 86400), 1, int(s / 3600 % 24), int(s / 60 % 60), int(s % 60), ms};
+}
+
+constexpr int k2255 = 22 * 3600 + 55 * 60, k2300 = 23 * 3600, kNoon = 12 * 3600;
+
+class ScheduleTest : public testing::FakeProgramTest {
 protected:
     ScheduleTest() {
         schedule23(program);
         fake.setSettings("[强行关机]\r\n是=真\r\n[关机时间]\r\n小时=23\r\n分钟=0\r\n");
-    }
-    static void schedule23(Program& p) {  // a running program with its shutdown at 23:00
-        createMainWindow(p);
-        p.shutdownTime = {23, 0};
-        p.shutdownTimeLoaded = p.fiveMinuteWarning = true;
-    }
-    // The clock `s` seconds after 2026-12-07 00:00.
-    static LocalTime at(std::int64_t s, int ms = 0) {
-        return {2026,        12, int(7 + s / 86400), 1, int(s / 3600 % 24), int(s / 60 % 60),
-                int(s % 60), ms};
     }
     // One tick at each second in [from, to].
     void tick(int from, int to, int ms = 0) {
@@ -78,74 +80,72 @@ protected:
         fake.setSettings("[倒计时窗口样式]\r\n样式=" + style + "\r\n" + fake.settings());
         openCountdownWindow(program, false);
     }
-    std::string text(const char* control) { return fake.text(program.countdownWindow, control); }
+    std::string text(const char* control) { return fake.text(window, control); }
     // The button's caption, "+" when enabled.
-    std::string button(const char* b) {
-        return text(b) + (fake.enabled(program.countdownWindow, b) ? "+" : "");
-    }
-    void click(const char* control) { fake.click(program.countdownWindow, control); }
+    std::string button(const char* b) { return text(b) + (fake.enabled(window, b) ? "+" : ""); }
+    void click(const char* control) { fake.click(window, control); }
+    void type(const char* box, const std::string& typed) { fake.type(window, box, typed); }
     std::string style() { return program.settings.readSetting("倒计时窗口样式", "样式"); }
+    int shutdowns() { return int(fake.calls("shutdown").size()); }
 
-    static constexpr int k2255 = 22 * 3600 + 55 * 60, k2300 = 23 * 3600, kNoon = 12 * 3600;
-    testing::FakePlatform fake;
-    Program program{fake};
+    const WindowId& window = program.countdownWindow;
 };
 
 TEST_F(ScheduleTest, AnnouncesEachShutdownOnceAsksOnceWhenAcceptedAndKeepsTheSystemAwake) {
     fake.setSettings("[倒计时窗口样式]\r\n样式=1\r\n" + fake.settings());  // as start-up leaves it
     tick(k2255 - 60, k2255 - 1);
-    EXPECT_EQ(program.countdownWindow, 0);
+    EXPECT_EQ(window, 0);
     tick(k2255, k2255, 400);
     tick(k2255, k2255, 900);  // a timer that fired early only re-arms
     EXPECT_EQ(fake.timer(program.mainWindow, "时钟1"), 115);
-    ASSERT_NE(program.countdownWindow, 0);  // the tick does not wait for it
+    ASSERT_NE(window, 0);  // the tick does not wait for it
     EXPECT_EQ(fake.calls("p"), (Log{"pending", "pause 300"}));
     // Seen above a full-screen program, the keys left where the user types, and
     // once activated, Enter or Space meant elsewhere does nothing there.
     const auto attention = [&] {
-        const testing::FakeWindow& w = fake.window(program.countdownWindow);
+        const testing::FakeWindow& w = fake.window(window);
         return std::tuple(w.visible, w.topmost, w.flashing, w.active, w.focus);
     };
     EXPECT_EQ(attention(), std::tuple(true, true, true, false, std::string(kMinutesBox)));
-    fake.pressKey(program.countdownWindow, 0x0D);
-    fake.pressKey(program.countdownWindow, ' ');
+    fake.pressKey(window, 0x0D);
+    fake.pressKey(window, ' ');
     click(kCloseButton);
     for (int s = k2255 + 1; s < k2300; ++s) {
         tick(s, s);
         ASSERT_EQ(program.secondsToShutdown, k2300 - s);
         ASSERT_EQ(fake.calls("beep").size(), k2300 - s > 60 ? 1u : 2u);  // opened, last minute
     }
-    EXPECT_EQ(program.countdownWindow, 0);  // closed by the user: not again for this time
+    EXPECT_EQ(window, 0);  // closed by the user: not again for this time
     EXPECT_EQ(digits(), "22:59:59");
     // Accepted once: the user may cancel Windows' own screen and keep the computer on.
-    tick(k2300, k2300 + 60);
+    tick(k2300, k2300);
+    EXPECT_EQ(fake.calls("awake").back(), "awake 0");  // the warning ends with the request
+    tick(k2300 + 1, k2300 + 60);
     EXPECT_EQ(fake.calls("shutdown"), Log{"shutdown 1"});
     // Refused: asked again on every tick of the minute, and the next time is announced again.
     fake.shutdownAccepted = false;
     program.shutdownTime = {23, 30};
     tick(k2300 + 61, k2300 + 1499);
-    EXPECT_EQ(program.countdownWindow, 0);
+    EXPECT_EQ(window, 0);
     tick(k2300 + 1500, k2300 + 1500);
-    ASSERT_NE(program.countdownWindow, 0);
+    ASSERT_NE(window, 0);
     EXPECT_EQ(attention(), std::tuple(true, true, true, false, std::string(kMinutesBox)));
     // Postponed in the window to two minutes ahead: no longer above all, then
     // announced by the same window and asked for at its own minute.
-    fake.type(program.countdownWindow, kPostponeHourBox, "23");
-    fake.type(program.countdownWindow, kPostponeMinuteBox, "27");
+    type(kPostponeHourBox, "23");
+    type(kPostponeMinuteBox, "27");
     click(kPostponeButton);
-    EXPECT_FALSE(fake.window(program.countdownWindow).topmost);
+    EXPECT_FALSE(fake.window(window).topmost);
     tick(k2300 + 1501, k2300 + 1619);
-    EXPECT_EQ(fake.windowCount(), 2u);
-    EXPECT_TRUE(fake.window(program.countdownWindow).topmost);
-    EXPECT_EQ(fake.calls("shutdown").size(), 1u);
+    EXPECT_EQ(std::tuple(fake.windowCount(), fake.window(window).topmost, shutdowns()),
+              std::tuple(2u, true, 1));
     tick(k2300 + 1620, k2300 + 1700);  // the minute passes: it stands back among the others
-    EXPECT_FALSE(fake.window(program.countdownWindow).topmost);
-    EXPECT_EQ(fake.calls("shutdown").size(), 61u);
+    EXPECT_EQ(std::pair(fake.window(window).topmost, shutdowns()), std::pair(false, 61));
     EXPECT_EQ(fake.calls("awake"), (Log{"awake 1", "awake 0", "awake 1", "awake 0"}));
     program.fiveMinuteWarning = false;  // no daily shutdown with the option off
     program.shutdownTime = {12, 0};
     tick(kNoon - 300, kNoon + 60);
-    EXPECT_EQ(fake.calls("shutdown").size(), 61u);
+    EXPECT_EQ(shutdowns(), 61);
     EXPECT_EQ(digits(), "12:01:00");
 }
 
@@ -154,11 +154,14 @@ TEST_F(ScheduleTest, AnnouncesEachShutdownOnceAsksOnceWhenAcceptedAndKeepsTheSys
 // before its minute; a minute slept past stays missed.
 TEST_F(ScheduleTest, AWarningThatComesLateStillCountsItsFiveMinutes) {
     const int k2250 = k2255 - 300, k2257 = k2255 + 120;
+    // Runs of ticks a second apart, [from, to], and when the shutdown is asked for; a
+    // negative `to` is minus the seconds between ticks that go on until 23:00:59.
     const std::pair<std::vector<std::pair<int, int>>, int> kRuns[] = {
-        {{{k2255 - 60, k2300 + 59}}, k2300},                         // running through
-        {{{k2300 + 5, k2300 + 600}}, k2300 + 305},                   // started inside the minute
-        {{{k2300 - 1, k2300 + 600}}, k2300 + 299},                   // a second before it
-        {{{k2250, k2250}, {k2300 + 30, k2300 + 600}}, k2300 + 330},  // resumed in the minute
+        {{{k2255 - 60, k2300 + 59}}, k2300},        // running through
+        {{{k2255 - 60, -5}}, k2300},                // ticks 5 s apart (a busy system) count
+        {{{k2300 + 5, k2300 + 600}}, k2300 + 305},  // started inside the minute
+        {{{k2300 - 1, k2300 + 600}}, k2300 + 299},  // a second before it
+        {{{k2250, k2250}, {k2300 + 30, k2300 + 600}}, k2300 + 330},      // resumed in the minute
         {{{k2257, k2257 + 9}, {k2300 + 30, k2300 + 600}}, k2300 + 330},  // slept while warned
         {{{k2257, k2257 + 9}, {k2300 + 70, k2300 + 600}}, -1},           // slept past it
         {{{k2257, k2257 + 9}, {k2250, k2300 + 9}}, k2300},  // clock set back: warned again
@@ -168,8 +171,9 @@ TEST_F(ScheduleTest, AWarningThatComesLateStillCountsItsFiveMinutes) {
         Program p{f};
         schedule23(p);
         int asked = -1;
-        for (const auto& [from, to] : runs) {
-            for (int s = from; s <= to && asked < 0; ++s) {
+        for (const auto& [from, last] : runs) {
+            const int to = last < 0 ? k2300 + 59 : last, step = last < 0 ? -last : 1;
+            for (int s = from; s <= to && asked < 0; s += step) {
                 f.clock = at(s);
                 onClockTick(p);
                 asked = f.calls("shutdown").empty() ? -1 : s;
@@ -240,17 +244,16 @@ TEST_F(ScheduleTest, EachCountdownShutsDownAfterItsSecondsAndPromptsAtFiveMinute
     fake.onModal = [&](WindowId) { prompts.push_back(program.countdownSeconds); };
     for (const bool accepted : {true, false}) {
         open();
-        fake.type(program.countdownWindow, kMinutesBox, "10");
+        type(kMinutesBox, "10");
         click(kCountdownButton);
-        fake.destroyWindow(program.countdownWindow);
+        fake.destroyWindow(window);
         fake.shutdownAccepted = accepted;
         tick(kNoon, kNoon + 598);  // the daily schedule waits meanwhile
-        EXPECT_EQ(fake.calls("shutdown").size(), accepted ? 0u : 1u);
+        EXPECT_EQ(shutdowns(), accepted ? 0 : 1);
         tick(kNoon + 599, kNoon + 600);
         // Accepted: stopped as 取消 stops it. Refused: asked again a second later.
-        EXPECT_EQ(fake.calls("shutdown").size(), accepted ? 1u : 3u);
-        EXPECT_EQ(std::tuple(program.countdownRunning, style()),
-                  std::tuple(!accepted, accepted ? "1"s : "2"s));
+        EXPECT_EQ(std::tuple(shutdowns(), program.countdownRunning, style()),
+                  std::tuple(accepted ? 1 : 3, !accepted, accepted ? "1"s : "2"s));
     }
     EXPECT_EQ(prompts, (std::vector<int>{300, 300}));
     EXPECT_EQ(fake.calls("beep").size(), 4u);  // at each prompt and with a minute left
@@ -268,8 +271,7 @@ TEST_F(ScheduleTest, EachCountdownShutsDownAfterItsSecondsAndPromptsAtFiveMinute
         click(kCountdownButton);  // reads "取消" (style 2): stops the countdown
     };
     tick(kNoon + 2, kNoon + 2);
-    EXPECT_FALSE(program.countdownRunning);
-    EXPECT_EQ(fake.calls("shutdown").size(), 4u);
+    EXPECT_EQ(std::pair(program.countdownRunning, shutdowns()), std::pair(false, 4));
     EXPECT_EQ(digits(), "12:00:05");  // not put back by the interrupted tick
     tick(kNoon + 6, kNoon + 6);
     EXPECT_EQ(fake.calls("awake").back(), "awake 0");  // stopped: may sleep again
@@ -279,19 +281,21 @@ TEST_F(ScheduleTest, TheWindowOpensOwnedFocusedAndFilledOnceAtATimeAndAnswersIts
     fake.setSettings("[倒计时]\r\n时间=45\r\n[热键关机]\r\n1=0\r\n2=11\r\n");
     program.shutdownTime = {23, 40};
     open();
-    const WindowId window = program.countdownWindow;
-    EXPECT_EQ(fake.window(window).owner, program.mainWindow);
-    EXPECT_EQ(fake.windowRect(window).left, (1024 - fake.windowRect(window).width) / 2);
+    const WindowId first = window;
+    const Rect rect = fake.windowRect(window);
+    EXPECT_EQ(std::pair(fake.window(window).owner, rect.left),
+              std::pair(program.mainWindow, (1024 - rect.width) / 2));
     EXPECT_TRUE(fake.windowVisible(window) && fake.visible(window, kShutdownButton));
     EXPECT_EQ(fake.focusedControl(window), kShutdownButton);
     EXPECT_EQ(fake.timer(window, kDisplayTimer), 1000);
-    EXPECT_EQ(text(kMinutesBox) + text(kMinutesEcho) + " " + text(kShutdownTimeText), "4545 23:40");
-    // The postponed time proposed: 30 minutes later, without leading zeros.
-    EXPECT_EQ(text(kPostponeHourBox) + "|" + text(kPostponeMinuteBox) + "|" + text(kPostponedTime),
-              "0|10|0:10");
+    // The postponed time proposed: 30 minutes later, without leading zeros; the time
+    // shown only from the first display tick.
+    EXPECT_EQ(text(kMinutesBox) + text(kMinutesEcho) + " " + text(kShutdownTimeText) + " " +
+                  text(kPostponeHourBox) + "|" + text(kPostponeMinuteBox) + "|" +
+                  text(kPostponedTime) + " " + text(kCurrentTime),
+              "4545 23:40 0|10|0:10 --------");
     EXPECT_EQ(text(kHotkeyTip),
               " 提示：显示本窗口可使用热键‘Ctrl+F12’\r\n3秒内再次使用 ‘Ctrl+F12’ 热键即可关机");
-    EXPECT_EQ(text(kCurrentTime), "--------");  // until the first display tick
     // Each main button answers its own pair of arrows (left/right, up/down) and Return.
     std::string focus;
     for (const auto& [on, key] : {std::pair{kShutdownButton, 0x27},
@@ -310,18 +314,17 @@ TEST_F(ScheduleTest, TheWindowOpensOwnedFocusedAndFilledOnceAtATimeAndAnswersIts
     openCountdownWindow(program, true);  // a modal request only brings it up
     EXPECT_EQ(fake.log.back(), "front  关机提示");
     EXPECT_EQ(fake.windowCount(), 2u);
-    fake.destroyWindow(window);  // the title bar's close box: forgotten
-    EXPECT_EQ(program.countdownWindow, 0);
+    fake.destroyWindow(first);  // the title bar's close box: forgotten
+    EXPECT_EQ(window, 0);
     program.shutdownTime = {7, 30};
     program.countdownRunning = true;  // 关机 hidden: the keys start in the minutes box
     open();
-    EXPECT_EQ(text(kPostponedTime) + fake.focusedControl(program.countdownWindow),
-              "8:0计时编辑框1");
-    fake.setFocus(program.countdownWindow, kShutdownButton);  // refused
-    fake.pressKey(program.countdownWindow, 0x0D);
-    fake.pressKey(program.countdownWindow, ' ');
-    fake.fire(program.countdownWindow, kShutdownButton, EventKind::KeyUp, 0x0D);
-    EXPECT_TRUE(fake.calls("shutdown").empty());
+    EXPECT_EQ(text(kPostponedTime) + fake.focusedControl(window), "8:0计时编辑框1");
+    fake.setFocus(window, kShutdownButton);  // refused
+    fake.pressKey(window, 0x0D);
+    fake.pressKey(window, ' ');
+    fake.fire(window, kShutdownButton, EventKind::KeyUp, 0x0D);
+    EXPECT_EQ(shutdowns(), 0);
 }
 
 TEST_F(ScheduleTest, TheDisplayShowsTheTimeAndWhatTheTickKeeps) {
@@ -329,38 +332,38 @@ TEST_F(ScheduleTest, TheDisplayShowsTheTimeAndWhatTheTickKeeps) {
     fake.clock = {2026, 12, 7, 1, 10, 0, 9, 0};
     EXPECT_EQ(dateTimeText(fake.clock), "2026年12月7日 10:00:09");
     const auto display = [&] {
-        fake.fire(program.countdownWindow, kDisplayTimer, EventKind::Timer);
+        fake.fire(window, kDisplayTimer, EventKind::Timer);
         return text(kCurrentTime) + "|" + text(kValue) + "|" + text(kUnit);
     };
     EXPECT_EQ(display(), " 10:00:09|23:0|");
     program.secondsToShutdown = 287;
     EXPECT_EQ(display(), " 10:00:09|287|秒");
-    fake.setText(program.countdownWindow, kCountdownButton, "取消");  // the caption decides
+    fake.setText(window, kCountdownButton, "取消");  // the caption decides
     program.countdownSeconds = -3;
     EXPECT_EQ(display(), " 10:00:09|-3|秒");
     program.countdownRunning = true;
     click(kShutdownButton);  // stops the countdown, closes the window
     EXPECT_EQ(fake.calls("shutdown"), Log{"shutdown 1"});
-    EXPECT_FALSE(program.countdownRunning || program.countdownWindow);
+    EXPECT_FALSE(program.countdownRunning || window);
 }
 
 // Typed values are not checked; cancelling shows the stored texts as read.
 TEST_F(ScheduleTest, PostponeHoldsForThisRunOnlyAndTheCountdownRunsTheTypedMinutes) {
     open();
-    fake.type(program.countdownWindow, kPostponeHourBox, "");
-    fake.type(program.countdownWindow, kPostponeMinuteBox, "75");
+    const auto state = [&] {
+        return text(kShutdownTimeText) + " " + button(kPostponeButton) + button(kCountdownButton);
+    };
+    type(kPostponeHourBox, "");
+    type(kPostponeMinuteBox, "75");
     click(kPostponeButton);
     EXPECT_EQ(program.shutdownTime, (std::array<std::int32_t, 2>{0, 75}));
-    EXPECT_EQ(text(kShutdownTimeText) + " " + button(kPostponeButton) + button(kCountdownButton),
-              ":75 取消+计时");
-    EXPECT_EQ(style() + program.settings.readSetting("关机时间", "小时"), "323");
+    EXPECT_EQ(state() + style() + program.settings.readSetting("关机时间", "小时"),
+              ":75 取消+计时323");
     fake.setSettings("[关机时间]\r\n小时=07\r\n分钟=abc\r\n");
     click(kPostponeButton);
     EXPECT_EQ(program.shutdownTime, (std::array<std::int32_t, 2>{7, 0}));
-    EXPECT_EQ(text(kShutdownTimeText) + " " + button(kPostponeButton) + button(kCountdownButton) +
-                  text(kValueCaption) + style(),
-              "07:abc 推迟+计时+关机时间：1");
-    fake.type(program.countdownWindow, kMinutesBox, "1.5");  // minutes from now, times 60
+    EXPECT_EQ(state() + text(kValueCaption) + style(), "07:abc 推迟+计时+关机时间：1");
+    type(kMinutesBox, "1.5");  // minutes from now, times 60
     click(kCountdownButton);
     EXPECT_EQ(std::to_string(program.countdownSeconds) + button(kCountdownButton) + style(),
               "90取消+2");
@@ -373,22 +376,21 @@ TEST_F(ScheduleTest, PostponeHoldsForThisRunOnlyAndTheCountdownRunsTheTypedMinut
 // give at least one second start; anything else points at the box instead.
 TEST_F(ScheduleTest, OnlyMinutesGivingASecondOrMoreStartACountdown) {
     open();
-    const WindowId window = program.countdownWindow;
     const std::pair<const char*, int> kMinutes[] = {{"", 0},    {"abc", 0},   {"0", 0},
                                                     {"-5", 0},  {"0.001", 0}, {"0.02", 1},
                                                     {"0.1", 6}, {"1.5", 90},  {"30", 1800}};
     for (const auto& [typed, seconds] : kMinutes) {
-        fake.type(window, kMinutesBox, typed);
+        SCOPED_TRACE(typed);
+        type(kMinutesBox, typed);
         fake.setFocus(window, kCountdownButton);
         const int writes = fake.writeAttempts;
         click(kCountdownButton);
-        EXPECT_EQ(program.countdownSeconds, seconds) << typed;
+        EXPECT_EQ(program.countdownSeconds, seconds);
         if (seconds == 0) {
             EXPECT_EQ(button(kCountdownButton) + button(kPostponeButton) + style() +
                           std::to_string(fake.writeAttempts - writes) + fake.focusedControl(window),
-                      "计时+推迟+10计时编辑框1")
-                << typed;
-            EXPECT_EQ(Log(fake.log.end() - 2, fake.log.end()),
+                      "计时+推迟+10计时编辑框1");
+            EXPECT_EQ(fake.lastCalls(2),
                       (Log{"select all 计时编辑框1",
                            "balloon 计时编辑框1 无法计时: 请输入大于0的分钟数。"}));
         } else {
@@ -430,18 +432,19 @@ TEST(StartUpSchedule, ABoxLeftOpenAcrossMidnightShutsNothingDown) {
 
 TEST_F(ScheduleTest, TheSpinStepsTheLastFocusedBoxAndWrapsOnlyTheExactEnds) {
     open();
-    fake.fire(program.countdownWindow, kPostponeSpin, EventKind::Spin, 1);  // no box focused yet
+    fake.fire(window, kPostponeSpin, EventKind::Spin, 1);  // no box focused yet
     EXPECT_EQ(text(kPostponeHourBox) + ":" + text(kPostponeMinuteBox), "23:30");
     const char *hour = kPostponeHourBox, *minute = kPostponeMinuteBox;
     // clang-format off
     const std::tuple<const char*, const char*, int, const char*> kSteps[] = {
         {hour, "23", 1, "00"}, {hour, "00", -1, "23"}, {hour, "7", 1, "08"}, {hour, "30", 1, "31"},
         {hour, "-5", 1, "-4"}, {hour, "59", 1, "60"}, {minute, "59", 1, "00"},
-        {minute, "00", -1, "59"}, {minute, "09", 1, "10"}, {minute, "1.9", 1, "02"}};
+        {minute, "00", -1, "59"}, {minute, "09", 1, "10"}, {minute, "08", 1, "09"},
+        {minute, "1.9", 1, "02"}};
     // clang-format on
     for (const auto& [box, before, step, after] : kSteps) {
-        fake.type(program.countdownWindow, box, before);  // typing gives the box the focus
-        fake.fire(program.countdownWindow, kPostponeSpin, EventKind::Spin, step);
+        type(box, before);  // typing gives the box the focus
+        fake.fire(window, kPostponeSpin, EventKind::Spin, step);
         EXPECT_EQ(text(box), after) << box << " " << before << " " << step;
     }
     EXPECT_EQ(text(kPostponedTime), "60:02");  // the echo follows the spin

@@ -47,6 +47,7 @@ TEST(IniText, ReadsWhatWindowsAndPeopleWrite) {
         {"[" + kLao + "]\nk=v\n", kYin, "k", kNone},
         {"[a]\n" + kLao + "=v\n", "a", kYin, kNone},
         {"[" + kYi + "\xFF]\nk=v\n", kYi + "\xFF", "k", "v"},
+        {"[\x7F" + kYi + "]\nk=v\n", "\x7F" + kYi, "k", "v"},
         {"[a\x80]x]\nk=v\n", "a\x80", "k", "v"},
         {"[a]b]\nk=v\n", "a]b", "k", kNone},
         {"[ \ta \nk=v\n", "a", "k", "v"},

@@ -1,11 +1,9 @@
-// The configuration window: openers, the page rule and its buttons, each
-// page's rules, the defaults, loading and saving the settings.
+// The configuration window: the page rule, each page's rules, the defaults, load and save.
 #include "app/StartUp.h"
 #include "config_ui/ConfigWizard.h"
 #include "config_ui/Defaults.h"
 #include "config_ui/WizardControls.h"
 #include "config_ui/WizardSettings.h"
-#include "core/Program.h"
 #include "support/FakePlatform.h"
 
 namespace varnel {
@@ -25,7 +23,7 @@ const std::string kDefaults =
     "[退出程序]\r\n1=0\r\n2=11\r\n[热键关机]\r\n1=0\r\n2=8\r\n"
     "[窗口位置]\r\n1=785\r\n2=566\r\n1_1=1024\r\n2_1=768\r\n";
 
-class WizardTest : public ::testing::Test {
+class WizardTest : public testing::FakeProgramTest {
 protected:
     // The defaults, written at once (the main window not yet there).
     WizardTest() {
@@ -42,26 +40,28 @@ protected:
         program.wizardStartPage = static_cast<std::int16_t>(page);
         showConfigWizard(program, false);
     }
-    std::string text(const char* control) { return fake.text(program.configWizard, control); }
-    bool checked(const char* control) { return fake.checked(program.configWizard, control); }
-    void click(const char* control) { fake.click(program.configWizard, control); }
+    std::string text(const char* control) { return fake.text(wizard, control); }
+    bool checked(const char* control) { return fake.checked(wizard, control); }
+    void click(const char* control) { fake.click(wizard, control); }
     void fire(const char* control, EventKind kind, int arg = 0) {
-        fake.fire(program.configWizard, control, kind, arg);
+        fake.fire(wizard, control, kind, arg);
     }
-    void type(const char* control, const std::string& t) {
-        fake.type(program.configWizard, control, t);
-    }
+    void type(const char* control, const std::string& t) { fake.type(wizard, control, t); }
     // The page, "上一步" and "下一步" enabled (+) or not (-), and the right button's caption.
     std::string buttons() {
-        const auto state = [&](const char* b) {
-            return fake.enabled(program.configWizard, b) ? "+" : "-";
-        };
-        return std::to_string(fake.selection(program.configWizard, kTabs)) +
-               state(kPreviousButton) + state(kNextButton) + text(kNextButton);
+        const auto state = [&](const char* b) { return fake.enabled(wizard, b) ? "+" : "-"; };
+        return std::to_string(fake.selection(wizard, kTabs)) + state(kPreviousButton) +
+               state(kNextButton) + text(kNextButton);
+    }
+    // "完成" or a restore's "是" with the answers to the boxes that follow.
+    void finish(std::vector<int> answers, const char* how = kNextButton) {
+        for (const int answer : answers) {
+            fake.answerNextMessageBox(answer);
+        }
+        how == kNextButton ? click(how) : fire(how, EventKind::DoubleClicked);
     }
 
-    testing::FakePlatform fake;
-    Program program{fake};
+    const WindowId& wizard = program.configWizard;
 };
 
 // "确定" on the time page lets "下一步" on; Alt+1 and Alt+2 press the enabled
@@ -72,8 +72,8 @@ TEST_F(WizardTest, TheButtonsFollowThePageRuleAndTheLastPageFinishes) {
     fake.onModal = [&](WindowId) { EXPECT_EQ(buttons(), "3++下一步"); };
     openConfigWizard(program, 3);
     showConfigWizard(program, false);
-    EXPECT_EQ(fake.window(program.configWizard).owner, program.mainWindow);
-    EXPECT_EQ(fake.windowRect(program.configWizard), (Rect{246, 192, 532, 383}));
+    EXPECT_EQ(fake.window(wizard).owner, program.mainWindow);
+    EXPECT_EQ(fake.windowRect(wizard), (Rect{246, 192, 532, 383}));
     // clang-format off
     const std::pair<const char*, const char*> kSteps[] = {
         {"", "0-+下一步"}, {kNextButton, "1+-下一步"}, {kNextButton, "1+-下一步"},
@@ -90,26 +90,21 @@ TEST_F(WizardTest, TheButtonsFollowThePageRuleAndTheLastPageFinishes) {
         }
         EXPECT_EQ(buttons(), after) << action;
     }
-    fire(kNextButton, EventKind::KeyUp, '2');                     // a plain digit
-    fake.setSelection(program.configWizard, kTabs, kFinishPage);  // as a click on the tab
+    fire(kNextButton, EventKind::KeyUp, '2');       // a plain digit
+    fake.setSelection(wizard, kTabs, kFinishPage);  // as a click on the tab
     EXPECT_EQ(buttons(), "5+-完成");  // "下一步" stays disabled; pages 0 and 1 keep the caption
-    fake.setSelection(program.configWizard, kTabs, kWelcomePage);
+    fake.setSelection(wizard, kTabs, kWelcomePage);
     EXPECT_EQ(buttons(), "0-+完成");
     openConfigWizard(program, 4);  // an open wizard is only brought to the front
     EXPECT_EQ(fake.calls("front"), Log{"front Varnel 程序配置"});
     fake.answerNextMessageBox(kIdNo);
     click(kCancelButton);  // answered no: nothing happens
     type(kHourBox, "21");
-    fake.answerNextMessageBox(kIdYes);
-    click(kNextButton);  // "完成" saves, then restarts: the new copy needs the hotkeys
-    EXPECT_EQ(fake.calls("box"),
-              (Log{"box 0x24 Varnel: 退出‘向导’即将载入默认置\r\n是否继续？",
-                   "box 0x24 设置已经成功，重启后生效！: 设置成功! 程序重启后生效。\r\n "
-                   "是否立刻重启？ \r\n‘是’为立刻重新启动程序"}));
+    finish({kIdYes});  // "完成" saves, then restarts: the new copy needs the hotkeys
+    EXPECT_EQ(fake.boxes(), "0x24 Varnel|0x24 设置已经成功，重启后生效！|");
     EXPECT_EQ(program.settings.readSetting("关机时间", "小时"), "21");
-    EXPECT_EQ(Log(fake.log.end() - 9, fake.log.end()),
-              (Log{"unhotkey 0", "unhotkey 0", "unhotkey 0", "unhotkey 0", "pending", "untray",
-                   "release", kStart, "exit 0"}));
+    EXPECT_EQ(fake.lastCalls(9), (Log{"unhotkey 0", "unhotkey 0", "unhotkey 0", "unhotkey 0",
+                                      "pending", "untray", "release", kStart, "exit 0"}));
 }
 
 // Each box keeps its range while typed into; the spin steps the box that last
@@ -169,14 +164,13 @@ TEST_F(WizardTest, ConfirmCorrectsTheFirstFieldOutOfRangeAndSaysSo) {
 
 TEST_F(WizardTest, StartWithWindowsExcludesShutdownAtStartWhichNeedsAYesAndArrowsMoveTheClock) {
     open(kOptionsPage, "[开机自动运行Varnel]\r\n是=真\r\n");
-    EXPECT_FALSE(fake.enabled(program.configWizard, kShutdownAtStartBox));
+    EXPECT_FALSE(fake.enabled(wizard, kShutdownAtStartBox));
     open(kOptionsPage);
     const auto states = [&] {
         std::string all;
         for (const char* box :
              {kStartWithWindowsBox, kShutdownAtStartBox, kStartMinimisedBox, kTrayIconBox}) {
-            all += std::string(checked(box) ? "1" : "0") +
-                   (fake.enabled(program.configWizard, box) ? "" : "-");
+            all += std::string(checked(box) ? "1" : "0") + (fake.enabled(wizard, box) ? "" : "-");
         }
         return all;
     };
@@ -184,10 +178,8 @@ TEST_F(WizardTest, StartWithWindowsExcludesShutdownAtStartWhichNeedsAYesAndArrow
         fake.answerNextMessageBox(answer);
         click(kShutdownAtStartBox);
     }
-    EXPECT_EQ(states(), "0101");
-    EXPECT_EQ(fake.calls("box"), Log(2,
-                                     "box 0x44 程序起动后立即关机 选项: 此项请谨慎选择！\r\n"
-                                     "点击‘是’确定选择 点击 ‘否’ 取消选择。"));
+    EXPECT_EQ(states() + fake.boxes(),
+              "01010x44 程序起动后立即关机 选项|0x44 程序起动后立即关机 选项|");
     for (const char* box :
          {kStartWithWindowsBox, kShutdownAtStartBox, kStartMinimisedBox, kTrayIconBox}) {
         click(box);  // the second reaches no disabled box; the others flip without a question
@@ -197,7 +189,6 @@ TEST_F(WizardTest, StartWithWindowsExcludesShutdownAtStartWhichNeedsAYesAndArrow
     EXPECT_EQ(states(), "0010");
 
     // 10 pixels a step at 96 DPI, scaled as the window is.
-    EXPECT_EQ(text(kPositionCaption), "移动窗口位置：");
     for (const auto& [dpi, moved] :
          {std::pair{96, Rect{510, 390, 229, 152}}, {144, Rect{515, 385, 344, 228}}}) {
         fake.dpi = dpi;
@@ -241,7 +232,7 @@ TEST_F(WizardTest, LoadsEveryRowIntoItsControlAndSavesItBackInOrder) {
     saveWizardSettings(program);
     EXPECT_EQ(fake.settings(), rows);
     // An arrow key makes Alt+F9 Alt+F11, as another: refused, back to what it showed.
-    fake.setSelection(program.configWizard, "组合框32", 10);
+    fake.setSelection(wizard, "组合框32", 10);
     fake.answerNextMessageBox(kIdOk);
     fire("组合框32", EventKind::SelectionChanged);
     EXPECT_EQ(text("组合框32") + fake.log.back(),
@@ -250,7 +241,7 @@ TEST_F(WizardTest, LoadsEveryRowIntoItsControlAndSavesItBackInOrder) {
     open(0, "[显示托盘图标]\r\n是=1\r\n[热键关机]\r\n1=2.9\r\n2=\r\n[关机时间]\r\n小时=\r\n");
     EXPECT_EQ(text("组合框31") + text("组合框32") + std::to_string(checked(kTrayIconBox)),
               "ShiftF10");
-    fake.setSelection(program.configWizard, "组合框22", -1);
+    fake.setSelection(wizard, "组合框22", -1);
     saveWizardSettings(program);
     EXPECT_EQ(program.settings.readSetting("显示或隐藏窗口", "2") +
                   program.settings.readSetting("关机时间", "小时"),
@@ -267,26 +258,17 @@ TEST_F(WizardTest, ASaveOrRestoreThatCannotWriteSaysSoAndRestartsNothing) {
     const std::string before = fake.files[program.settings.path()].bytes, page = buttons();
     fake.unwritable.insert(fake.exeDir);  // a full disk, a file another program holds
     fake.log.clear();
-    const std::string box =
-        "box 0x10 设置未保存: 无法写入设置文件：\r\nC:\\Program Files\\Varnel\\关机时间.ini\r\n"
-        "设置没有保存，请检查文件是否被其它程序占用或磁盘已满。";
-    for (const char* label : {kNextButton, kRestoreLabel}) {
+    for (const char* how : {kNextButton, kRestoreLabel}) {
         const int attempts = fake.writeAttempts;
-        if (label == kRestoreLabel) {
-            fake.answerNextMessageBox(kIdYes);
-        }
-        fake.answerNextMessageBox(kIdOk);
-        if (label == kNextButton) {
-            click(kNextButton);
-        } else {
-            fire(kRestoreLabel, EventKind::DoubleClicked);
-        }
-        EXPECT_EQ(fake.log.back(), box) << label;
-        EXPECT_EQ(fake.writeAttempts - attempts, 1) << label;
+        finish(how == kNextButton ? std::vector{kIdOk} : std::vector{kIdYes, kIdOk}, how);
+        EXPECT_TRUE(fake.log.back().starts_with("box 0x10 设置未保存: 无法写入设置文件：\r\n" +
+                                                program.settings.path() + "\r\n"))
+            << fake.log.back();
+        EXPECT_EQ(fake.writeAttempts - attempts, 1) << how;
     }
     EXPECT_EQ(fake.files[program.settings.path()].bytes, before);
     EXPECT_EQ(fake.calls("HK").size() + fake.calls("start").size() + fake.calls("exit").size(), 0u);
-    EXPECT_TRUE(fake.windowExists(program.configWizard));
+    EXPECT_TRUE(fake.windowExists(wizard));
     EXPECT_EQ(buttons(), page);
     // Tried again once the file is free, the Run key refused: saved, then warned
     // before "设置成功"; a restore that cannot delete it warns before it restarts.
@@ -297,21 +279,14 @@ TEST_F(WizardTest, ASaveOrRestoreThatCannotWriteSaysSoAndRestartsNothing) {
     fake.whileBoxOpen = [&] {
         savedAtBox += program.settings.readSetting("开机自动运行Varnel", "是");
     };
-    for (const int answer : {kIdOk, kIdNo, kIdYes, kIdOk}) {
-        fake.answerNextMessageBox(answer);
-    }
-    click(kNextButton);
-    EXPECT_EQ(program.configWizard, 0);
+    finish({kIdOk, kIdNo, kIdYes, kIdOk});  // answers for this save and the restore below
+    EXPECT_EQ(wizard, 0);
     open(kFinishPage, "[开机自动运行Varnel]\r\n是=真\r\n");
     fake.registry["HKCU " + kRun] = kStart.substr(6);
     fire(kRestoreLabel, EventKind::DoubleClicked);
-    const Log boxes = fake.calls("box");  // the warning, "设置成功"; the question, the warning
-    ASSERT_EQ(boxes.size(), 4u);
-    EXPECT_EQ((Log{boxes[0], boxes[3]}),
-              (Log{"box 0x30 开机自动运行未设置: 设置已保存，但无法写入开机启动项，程序不会随"
-                   "Windows启动。\r\n可能被安全软件拦截，请允许后重新保存。",
-                   "box 0x30 开机自动运行未取消: 设置已保存，但无法删除开机启动项，程序仍会随"
-                   "Windows启动。"}));
+    EXPECT_EQ(fake.boxes(),
+              "0x30 开机自动运行未设置|0x24 设置已经成功，重启后生效！|0x24 恢复默认置|"
+              "0x30 开机自动运行未取消|");
     EXPECT_EQ(savedAtBox, "真真真假");  // each warning after its write of the file
     EXPECT_EQ(fake.calls("start"), Log{kStart});
 }
@@ -327,11 +302,9 @@ TEST_F(WizardTest, ARestartWhoseNewCopyDoesNotComeUpLeavesThisOneRunning) {
     fake.files.clear();
     fake.newCopy = NewCopy::NotStarted;
     fake.onModal = [&](WindowId) {
-        fake.setSelection(program.configWizard, kTabs, kFinishPage);
-        fake.answerNextMessageBox(kIdYes);
-        fake.answerNextMessageBox(kIdOk);
-        click(kNextButton);
-        EXPECT_EQ(Log(fake.log.end() - 3, fake.log.end()), (Log{kStart, "claim", box}));
+        fake.setSelection(wizard, kTabs, kFinishPage);
+        finish({kIdYes, kIdOk});
+        EXPECT_EQ(fake.lastCalls(3), (Log{kStart, "claim", box}));
     };
     runProgram(program);
     EXPECT_EQ(fake.calls("hotkey").size(), 4u);  // once, by start-up
@@ -339,15 +312,13 @@ TEST_F(WizardTest, ARestartWhoseNewCopyDoesNotComeUpLeavesThisOneRunning) {
     fake.newCopy = NewCopy::Stalls;
     open(kFinishPage);
     fake.log.clear();
-    fake.answerNextMessageBox(kIdYes);
-    fake.answerNextMessageBox(kIdOk);
-    fire(kRestoreLabel, EventKind::DoubleClicked);
+    finish({kIdYes, kIdOk}, kRestoreLabel);
     EXPECT_EQ(fake.calls("pause 100").size(), 100u);
-    EXPECT_EQ(Log(fake.log.end() - 7, fake.log.end()),
+    EXPECT_EQ(fake.lastCalls(7),
               (Log{"claim", "hotkey 0x4002 121", "hotkey 0x4002 122", "hotkey 0x4002 123",
                    "hotkey 0x4002 120", "tray " + fake.exeDir + "\\图标.ico Varnel程序", box}));
     EXPECT_EQ(fake.hotkeys.size() * 10 + (fake.trayWindow == program.mainWindow), 31u);
-    EXPECT_TRUE(fake.calls("exit").empty() && program.configWizard == 0);
+    EXPECT_TRUE(fake.calls("exit").empty() && wizard == 0);
 }
 
 // "devora" under HKLM and HKCU, a letter each: 'o' this copy's as it writes it,
