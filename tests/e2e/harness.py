@@ -324,6 +324,11 @@ class Session:
         subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", str(button)],
                        env={**os.environ, "DISPLAY": self.display}, check=True)
 
+    def screenshot(self, window, name):  # the window as the screen shows it, into WORK/name
+        subprocess.run(["import", "-display", self.display, "-window", "root", "-crop",
+                        "{2}x{3}+{0}+{1}".format(*window["rect"]), os.path.join(WORK, name)],
+                       check=True)
+
     def write(self, data):
         """Writes the settings file beside the exe: rows, text as GBK, or bytes."""
         data = settings_text(data) if isinstance(data, list) else data

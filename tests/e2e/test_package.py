@@ -237,9 +237,7 @@ class Installer(unittest.TestCase):
                 page = s.wait_for(lambda: next((w for w in s.windows("#32770") if find_control(
                     w, id=1, text=text)), None), WAIT, text)
                 if text == "完成(&F)":
-                    subprocess.run(["import", "-display", s.display, "-window", "root", "-crop",
-                                    "{2}x{3}+{0}+{1}".format(*page["rect"]),
-                                    f"{WORK}/setup-finish.png"], check=True)
+                    s.screenshot(page, "setup-finish.png")
                 s.click(find_control(page, id=1))
             s.wait_for(lambda: s.setting("句柄", "窗口句柄") != handle, WAIT, "the program started")
             self.assertIsNone(s.window(text=WIZARD), "no first start")

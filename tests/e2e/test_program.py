@@ -52,6 +52,10 @@ class Program(unittest.TestCase):
             s.start()
             wizard = s.wait_window(text=WIZARD)
             self.assertEqual(parse_ini(s.read_bytes()), DEFAULTS)
+            s.set_page(wizard, 1)  # the time page with its weekday row, for docs/screenshots
+            s.wait_for(lambda: find_control(s.window(text=WIZARD), text="每周：")["visible"], WAIT,
+                       "the weekday row")
+            s.screenshot(wizard, "wizard-1.png")
             main = s.window(handle=wizard["owner"], visible=None)
             self.assertEqual((main["visible"], main["enabled"]), (False, False), "modal, first")
             s.close(wizard)
