@@ -108,9 +108,9 @@ TEST_F(SettingsFileTest, AFileSavedAsUtf8OrUnicodeKeepsItsEncodingAndItsDamage) 
     };
     // A low surrogate before a high one, neither paired, and an odd last byte.
     const std::u16string rest =
-        u"\r\n; \xDC00\xD800\r\n[关机时间]\r\n备注=\u07D0\u0800\U00010000\r\n";
+        u"\r\n; \xDC00\xD800\r\n[关机时间]\r\n备注=\u07D0\u0800\U00020BB7\r\n";
     bytes() = utf16(u"[强行关机]\r\n是=假" + rest) + "A";
-    EXPECT_EQ(settings.readSetting("关机时间", "备注"), "\xDF\x90\xE0\xA0\x80\xF0\x90\x80\x80");
+    EXPECT_EQ(settings.readSetting("关机时间", "备注"), "\xDF\x90\xE0\xA0\x80\xF0\xA0\xAE\xB7");
     settings.writeOption("强行关机", true);
     settings.writeSetting("关机时间", "分钟", "\xFFx");  // not UTF-8: U+FFFD
     EXPECT_EQ(bytes(), utf16(u"[强行关机]\r\n是=真" + rest + u"分钟=\uFFFDx\r\n") + "A");
