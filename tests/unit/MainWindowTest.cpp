@@ -197,6 +197,7 @@ TEST(StartUp, AClockLostWithTheDesktopComesBackAndJoinsTheNextOne) {
         EXPECT_EQ(f.calls("SetParent").size() + f.calls("box").size() + f.calls("exit").size(), 0u);
         EXPECT_EQ(p.settings.readSetting("句柄", "窗口句柄"), h);
         EXPECT_TRUE(p.countdownRunning && f.windowExists(p.countdownWindow));
+        EXPECT_FALSE(p.reopenCountdownWindow);  // reopened once, not at a later loss
 
         f.desktop = 0x500;
         f.fire(main, "", EventKind::ShellRestarted);

@@ -1,4 +1,6 @@
 // The configuration window: the page rule, each page's rules, the defaults, load and save.
+#include <map>
+
 #include "app/StartUp.h"
 #include "config_ui/ConfigWizard.h"
 #include "config_ui/Defaults.h"
@@ -11,6 +13,7 @@ namespace {
 
 using namespace wizard;
 using testing::Log;
+using namespace std::string_literals;
 
 const std::string kStart = "start \"C:\\Program Files\\Varnel\\varnel.exe\"";
 const std::string kRun = std::string(keys::kRunKey) + "\\" + keys::kRunValue;
@@ -138,6 +141,27 @@ TEST_F(WizardTest, TheTimeBoxesKeepTheirRangeAndTheSpinStepsTheLastFocusedOne) {
         fire(control, EventKind::MouseOver);  // the caption "提示:" has no tip
         EXPECT_EQ(text(kTipLine), tip);
     }
+    for (const char* box : kWeekdayBoxes) {
+        fire(kHourBox, EventKind::MouseOver);
+        fire(box, EventKind::MouseOver);
+        EXPECT_EQ(text(kTipLine), "选择每周哪几天关机") << box;
+    }
+}
+
+// The finish page's clickable labels read as links (underlined, plain); the
+// buttons and the closing words stand out (bold).
+TEST(WizardTable, LinksReadAsLinksAndButtonsStandOut) {
+    std::map<std::string, Font> fonts;
+    for (const ControlSpec& c : configWizardSpec().controls) {
+        fonts[c.name] = c.font;
+    }
+    for (const char* link : {kAboutLabel, kRestoreLabel, kLowerRestoreLabel}) {
+        EXPECT_TRUE(fonts[link].underline && !fonts[link].bold) << link;
+    }
+    for (const char* bold :
+         {kConfirmButton, kCancelButton, kUpdateButton, kDoneLabel, kPreviousButton, kNextButton}) {
+        EXPECT_TRUE(fonts[bold].bold && !fonts[bold].underline) << bold;
+    }
 }
 
 // Fractions come from a hand-edited file; the first field out of range is corrected.
@@ -223,8 +247,11 @@ TEST_F(WizardTest, LoadsEveryRowIntoItsControlAndSavesItBackInOrder) {
     for (const char* box : kWeekdayBoxes) {
         shown += checked(box) ? "1" : "0";
     }
-    for (const auto& group : kHotkeyCombos) {
-        shown += " " + text(group[0]) + "+" + text(group[1]);
+    // Each hotkey's caption names the section that keeps it.
+    const char* kSections[] = {"打开软件配置程序", "显示或隐藏窗口", "热键关机", "退出程序"};
+    for (int g = 0; g < 4; ++g) {
+        shown += " " + text(kHotkeyCombos[g][0]) + "+" + text(kHotkeyCombos[g][1]);
+        EXPECT_EQ(text(kHotkeyCaptions[g]), kSections[g] + "："s);
     }
     EXPECT_EQ(shown + " " + text(kHourBox) + ":" + text(kMinuteBox),
               "1010110 0110101 Shift+F12 Alt+F11 Alt+F9 Ctrl+F4 07:5");
