@@ -189,6 +189,9 @@ TEST_F(ScheduleTest, AWarningThatComesLateStillCountsItsFiveMinutes) {
         }
         EXPECT_EQ(asked, expected) << runs.front().first << " then " << runs.back().first;
     }
+    tick(k2257, k2257 + 9);  // set back to six minutes before: warned again only at five
+    tick(k2255 - 60, k2255 - 50);
+    EXPECT_FALSE(program.warningUp);
 }
 
 // The promise over random clocks (sleeps, clocks set back, windows closed, times
