@@ -100,6 +100,7 @@ def parse_ini(data):
 
 def scenario_settings(when=None, days="1111111", **options):  # the shutdown at when or far off
     hour, minute = time.localtime(when or time.time() + 12 * 3600)[3:5]
+    hour = hour or (0 if when else 1)  # far off: hour 0 opens the configuration window
     changed = {s: [("是", "真" if on else "假")] for s, on in options.items()}
     changed["关机时间"] = [("小时", str(hour)), ("分钟", str(minute))]
     changed["关机日"] = [("星期", days)]
