@@ -8,7 +8,8 @@ namespace varnel {
 
 struct Program;
 
-// Creates the main window, runs the start-up sequence, then the event loop.
+// Takes the session's claim (a second start only asks the running copy to show
+// itself), creates the main window, runs the start-up sequence, then the event loop.
 void runProgram(Program& program);
 // Creates the main window with its events routed to onMainWindowEvent.
 void createMainWindow(Program& program);
