@@ -27,7 +27,7 @@ set(WIN32_DIR ${CMAKE_SOURCE_DIR}/src/platform/win32)
 file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS ${WIN32_DIR}/*.cpp)
 list(REMOVE_ITEM WIN32_SOURCES ${WIN32_DIR}/NoThrow.cpp)
 
-# The Win32 layer (the entry point is app/main.cpp), so the end-to-end tool programs can link it too.
+# The Win32 layer; the entry point is app/main.cpp.
 add_library(varnel_win32 STATIC ${WIN32_SOURCES})
 target_link_libraries(varnel_win32 PUBLIC varnel_core
   user32 gdi32 shell32 advapi32 comctl32 ole32 uuid)

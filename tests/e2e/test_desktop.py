@@ -94,8 +94,13 @@ class Desktop(unittest.TestCase):
     def test_on_its_own_at_150_percent_where_it_cannot_write(self):
         """The exe in a folder the program cannot write (a read-only bind mount, as Program Files
         for a standard user; left out where mounting is refused): its files go to <roaming
-        application data>\\Varnel, where the settings prepared beside the exe are copied."""
-        prepared = scenario_settings(窃入桌面背景中=False, 隐藏启动=True)
+        application data>\\Varnel, where the settings prepared beside the exe are copied. Only the
+        shutdown's own weekday is checked: the clock shows its time only if Windows' day is read
+        right."""
+        when = time.time() + 12 * 3600
+        when += 3600 * (time.localtime(when).tm_hour == 0)  # hour 0 opens the configuration window
+        day = "".join("1" if d == time.localtime(when).tm_wday else "0" for d in range(7))
+        prepared = scenario_settings(when, day, 窃入桌面背景中=False, 隐藏启动=True)
         with Session(self.id(), settings=prepared, dpi=144) as s:
             try:
                 for args in (["--bind", s.app_dir], ["-o", "remount,ro,bind"]):
@@ -114,6 +119,8 @@ class Desktop(unittest.TestCase):
                     self.assertEqual(parse_ini(s.read_bytes())[:len(prepared) - 1], prepared[:-1])
                 main = s.window(handle=handle, visible=None)
                 self.assertFalse(main["visible"], "start hidden")
+                hour, minute = time.localtime(when)[3:5]
+                self.assertTrue(find_control(main, text=f"关机时间为{hour}:{minute}"), "its day")
                 left, top, width, height = main["rect"]
                 self.assertEqual(height, 228, "the clock scaled")
                 self.assertEqual([left, top], [1024 - width - 15, 768 - height - 75],

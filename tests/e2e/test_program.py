@@ -124,23 +124,6 @@ class Program(unittest.TestCase):
             self.assertEqual(self.answer(s, IDYES), ("立即关机", "是否立即关机！"))
             self.assertEqual(s.wait_call("ExitWindowsEx")[0].args[0], 0x9, "not forced")
 
-    def test_a_day_left_out(self):
-        """Its minute's date left out, 2-3 minutes ahead, where a day checked is warned of on the
-        first tick: no warning, no request, the clock says so. (That the minute passes without
-        one: the weekday table of the unit tests.)"""
-        minute = next_minute(120)
-        days = "".join("0" if day == time.localtime(minute).tm_wday else "1" for day in range(7))
-        with Session(self.id(), settings=scenario_settings(minute, days),
-                     relay=["user32.ExitWindowsEx"]) as s:
-            s.start()
-            handle = s.wait_start_up()
-            started = time.time()
-            s.wait_for(lambda: time.time() > started + 3, WAIT, "three ticks")
-            self.assertEqual((s.window(text=COUNTDOWN), s.relay_calls("ExitWindowsEx")), (None, []),
-                             "no warning, no request")
-            label = controls_sized(s.window(handle=handle), 132, 17)[0]  # 标签4
-            self.assertEqual(label["text"], "今日不关机")
-
     def test_tray_menu_and_a_one_minute_countdown(self):
         """An empty minutes box says so in its balloon; a one-minute countdown keeps the system
         awake and requests the shutdown 60 s later."""

@@ -35,6 +35,7 @@ const std::string kGuanJi = "\xB9\xD8\xBB\xFA", kShi = "\xCA\xC7", kLao = "\xB0\
 const std::string kYin = "\xB0\x61", kYi = "\x81\x5D", kBom = "\xEF\xBB\xBF";
 const std::optional<std::string> kNone;
 
+// Each row is what GetPrivateProfileStringA answers; tests/e2e/README.md says how to check one.
 TEST(IniText, ReadsWhatWindowsAndPeopleWrite) {
     const std::tuple<std::string, std::string, std::string, std::optional<std::string>> kReads[] = {
         {"[a]\rk=v\r", "a", "k", "v"},
@@ -58,6 +59,9 @@ TEST(IniText, ReadsWhatWindowsAndPeopleWrite) {
         {"[a]\nk=\" v \"\n", "a", "k", " v "},
         {"[a]\nk='v\"\n", "a", "k", "'v\""},
         {"[a]\nk=''\n", "a", "k", ""},
+        {"[ a ]\nk=8 ; x\nj=a=b\n", "a", "k", "8 ; x"},
+        {"[ a ]\nk=8 ; x\nj=a=b\n", "a", "j", "a=b"},
+        {"[a]\nk=\"v\n", "a", "k", "\"v"},
         {"[a]\nk=1\nk=2\n[b]\nk=3\n", "a", "k", "1"},
         {"[a]\nx=1\n[b]\nk=2\n[a]\nk=3\n", "a", "k", kNone},
         {"[a]\nk\0x='v'\0junk\n"s, "a", "k", "v"},
