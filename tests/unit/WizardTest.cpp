@@ -1,4 +1,5 @@
 // The configuration window: the page rule, each page's rules, the defaults, load and save.
+#include <map>
 
 #include "app/StartUp.h"
 #include "config_ui/ConfigWizard.h"
@@ -144,6 +145,22 @@ TEST_F(WizardTest, TheTimeBoxesKeepTheirRangeAndTheSpinStepsTheLastFocusedOne) {
         fire(kHourBox, EventKind::MouseOver);
         fire(box, EventKind::MouseOver);
         EXPECT_EQ(text(kTipLine), "选择每周哪几天关机") << box;
+    }
+}
+
+// The finish page's clickable labels read as links (underlined, plain); the
+// buttons and the closing words stand out (bold).
+TEST(WizardTable, LinksReadAsLinksAndButtonsStandOut) {
+    std::map<std::string, Font> fonts;
+    for (const ControlSpec& c : configWizardSpec().controls) {
+        fonts[c.name] = c.font;
+    }
+    for (const char* link : {kAboutLabel, kRestoreLabel, kLowerRestoreLabel}) {
+        EXPECT_TRUE(fonts[link].underline && !fonts[link].bold) << link;
+    }
+    for (const char* bold :
+         {kConfirmButton, kCancelButton, kUpdateButton, kDoneLabel, kPreviousButton, kNextButton}) {
+        EXPECT_TRUE(fonts[bold].bold && !fonts[bold].underline) << bold;
     }
 }
 
